@@ -1,0 +1,17 @@
+# Fails when engine code (anything under src/ outside src/platform/) includes
+# an SDL, FreeType, fontconfig, FluidSynth or FFmpeg header.
+file(GLOB_RECURSE files ${SRC}/*.h ${SRC}/*.cpp)
+set(bad "")
+foreach(f ${files})
+  if(f MATCHES "/src/platform/")
+    continue()
+  endif()
+  file(STRINGS ${f} lines REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"](SDL|ft2build|freetype/|fontconfig/|fluidsynth|libav|libsw)")
+  if(lines)
+    list(APPEND bad "${f}: ${lines}")
+  endif()
+endforeach()
+if(bad)
+  message(FATAL_ERROR "Engine files include platform libraries:\n${bad}")
+endif()
+message(STATUS "engine includes are clean")

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages that piko's build, tests and player need.
+# Does nothing when they are all present. Runs apt-get as root, sudo otherwise.
+set -euo pipefail
+
+packages=(
+  # build
+  g++ cmake ninja-build pkg-config make
+  # clang for the sanitizer build and the fuzz targets
+  clang-14 libclang-rt-14-dev
+  # tests and benchmarks
+  libgtest-dev libgmock-dev libbenchmark-dev
+  # the player
+  libsdl2-dev zlib1g-dev
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "install-deps: installing ${missing[*]}"
+if [ "$(id -u)" -eq 0 ]; then
+  apt_get=(apt-get)
+else
+  apt_get=(sudo apt-get)
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${apt_get[@]}" update -qq
+"${apt_get[@]}" install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,125 @@
+// piko: plays a game folder in a window, or headless for tests and tools.
+#include <unistd.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "app/options.h"
+#include "base/fixed_text.h"
+#include "base/sjis.h"
+#include "platform/files.h"
+#include "platform/headless/headless_platform.h"
+#include "platform/sdl/sdl_platform.h"
+#include "shell/game.h"
+
+namespace {
+
+// The original player sat in the game folder: without GAME_DIR, the
+// program's own folder is the game when it holds start.st1.
+std::string ChooseGameFolder(const piko::Options& o) {
+  if (!o.game_dir.empty()) return o.game_dir;
+  char self[4096];
+  ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
+  if (n > 0) {
+    self[n] = '\0';
+    std::string dir(self);
+    dir.erase(dir.rfind('/') + 1);
+    if (piko::ProbeGamePath(piko::SjisFromUtf8(dir + "start.st1")) == 2) return dir;
+  }
+  return ".";
+}
+
+bool WriteText(const std::string& path, const std::string& text) {
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+  return std::fclose(f) == 0 && ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  piko::Options o;
+  std::string error;
+  if (!piko::ParseOptions(argc, argv, &o, &error)) {
+    std::fprintf(stderr, "piko: %s\n%s", error.c_str(), piko::UsageText());
+    return 2;
+  }
+  if (o.show_help) {
+    std::fputs(piko::UsageText(), stdout);
+    return 0;
+  }
+  if (o.show_version) {
+    std::puts("piko " PIKO_VERSION);
+    return 0;
+  }
+
+  // Report and input files are named from where piko was started.
+  char start_dir[4096];
+  if (::getcwd(start_dir, sizeof start_dir)) {
+    for (std::string* path : {&o.input_file, &o.trace_file, &o.screenshot_file, &o.dump_vars_file}) {
+      if (!path->empty() && (*path)[0] != '/') *path = std::string(start_dir) + "/" + *path;
+    }
+  }
+  std::string folder = ChooseGameFolder(o);
+  if (::chdir(folder.c_str()) != 0) {
+    std::fprintf(stderr, "piko: cannot enter the game folder %s\n", folder.c_str());
+    return 1;
+  }
+
+  std::unique_ptr<piko::Platform> platform;
+  piko::HeadlessPlatform* headless = nullptr;
+  if (o.headless) {
+    piko::HeadlessOptions h;
+    h.input_file = o.input_file;
+    h.trace_file = o.trace_file;
+    h.max_ms = o.max_ms;
+    h.answer_yes = o.answer_yes;
+    h.errors_wait = o.errors_wait;
+    auto owned = std::make_unique<piko::HeadlessPlatform>(h);
+    headless = owned.get();
+    platform = std::move(owned);
+  } else {
+    platform = piko::CreateSdlPlatform();
+  }
+
+  auto game = std::make_unique<piko::Game>();
+  piko::Game& g = *game;
+  g.platform = platform.get();
+  g.gfx.pixel_format = o.pixel_format_555 ? piko::PixelFormat::kRgb555 : piko::PixelFormat::kRgb565;
+  piko::InitGame(g);
+  if (o.window_mode >= 0) {
+    g.shell.window_mode = o.window_mode;
+    g.config.window_mode_set = 1;
+  }
+  if (headless) {
+    if (!headless->Open(&error)) {
+      std::fprintf(stderr, "piko: %s\n", error.c_str());
+      return 2;
+    }
+    g.shell.stop_at_scenario_end = o.loop ? 0 : 1;
+    headless->SetGameProbes([&g] { return piko::WaitsOnlyForInput(g); },
+                            [&g] {
+                              return piko::Utf8FromSjis(piko::CurrentScenarioName(g)) + ":" +
+                                     std::to_string(g.script.line_pos);
+                            });
+  }
+
+  int code = piko::RunPlayer(g, o.sweep_pid.empty() ? nullptr : o.sweep_pid.c_str());
+
+  if (headless && o.sweep_pid.empty()) {
+    if (!o.screenshot_file.empty() && !piko::WriteSurfacePng(headless->last_frame(), o.screenshot_file)) {
+      std::fprintf(stderr, "piko: cannot write the screenshot %s\n", o.screenshot_file.c_str());
+    }
+    if (!o.dump_vars_file.empty()) {
+      std::string dump;
+      piko::WriteVariableDump(g, &dump);
+      if (!WriteText(o.dump_vars_file, piko::Utf8FromSjis(dump))) {
+        std::fprintf(stderr, "piko: cannot write the variable dump %s\n", o.dump_vars_file.c_str());
+      }
+    }
+    if (headless->timed_out()) code = 3;
+  }
+  return code;
+}

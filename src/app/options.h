@@ -1,0 +1,31 @@
+// The command line of piko (documented in docs/cli.md).
+#pragma once
+
+#include <string>
+
+namespace piko {
+
+struct Options {
+  bool headless = false;
+  std::string input_file;
+  std::string trace_file;
+  std::string screenshot_file;
+  std::string dump_vars_file;
+  long long max_ms = -1;
+  bool answer_yes = true;
+  bool loop = false;
+  bool errors_wait = false;
+  int window_mode = -1;  // -1: as piko.ini says; 1 window; 0 full screen
+  bool pixel_format_555 = false;
+  std::string game_dir;
+  std::string sweep_pid;  // "/sweep PID": the temporary-file sweep only
+  bool show_help = false;
+  bool show_version = false;
+};
+
+// Returns false with a message on a bad command line.
+bool ParseOptions(int argc, char** argv, Options* options, std::string* error);
+
+const char* UsageText();
+
+}  // namespace piko

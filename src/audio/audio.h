@@ -1,0 +1,40 @@
+// Audio: wave, MIDI and CD commands, MP3 playback, wave-out streaming.
+#pragma once
+
+namespace piko {
+
+struct Game;
+
+struct AudioState {
+  char midi_path[256] = {};
+  int wave_open = 0;      // the MCI wave sound is open
+  int sound_loop = 0;
+  int cd_playing = 0;
+  int cd_loop = 0;
+  int cd_track = 0;
+  int midi_loop = 0;
+  int mp3_playing = 0;
+  int mp3_mode = 1;       // 1 built-in decoder, 0 the system's MPEG player
+  int single_channel_warning = 0;
+  int choice_beep_off = 0;
+};
+
+// Commands.
+void ConfigureSound(Game& g);   // "＃音設定"
+void PlayLoopedSound(Game& g);  // "＃音ループ"
+void StopSounds(Game& g);       // "＃音止め"
+void PlaySound(Game& g);        // "＃音"
+void StopCdAudio(Game& g);      // "＃ＣＤ止め"
+void PlayCdAudio(Game& g);      // "＃ＣＤ"
+void PlayMidi(Game& g);         // "＃ＭＩＤＩ"
+void PlayMp3(Game& g);          // "＃ＭＰ３"
+
+// Entry points.
+void PollSoundDevices(Game& g);  // wave, CD, looped sound, MIDI and MP3 polls
+int CountWaveOutDevices(Game& g);
+void InitAudioStream(Game& g);
+void StopAllSound(Game& g);      // shutdown: every device, temporary copies
+void ResetSound(Game& g);        // restart: wave and CD stop, MIDI and MP3 go on
+void PlayHoverSound(Game& g, const char* name);
+
+}  // namespace piko

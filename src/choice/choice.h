@@ -1,0 +1,39 @@
+// Choices and branching: choice menus, back-screen choices, branch commands
+// and timed choices.
+#pragma once
+
+namespace piko {
+
+struct Game;
+
+struct ChoiceState {
+  int selected_choice = 0;  // 1-based; 0 or less: none
+  int previous_selected_choice = 0;
+  int choice_count = 0;
+  int hover_picture_shown = 0;
+  int timed_choice_running = 0;
+  char choice_face[256] = {};
+};
+
+// Commands.
+void BranchOnRanges(Game& g);    // "＃分岐範囲"
+void BranchOnMaximum(Game& g);   // "＃分岐最大"
+void BranchOnString(Game& g);    // "＃分岐文字"
+void OpenPictureChoice(Game& g); // "＃選択裏画面"
+void SetChoicePosition(Game& g); // "＃選択位置"
+void SetChoiceFrame(Game& g);    // "＃選択枠"
+void SetChoiceFont(Game& g);     // "＃選択フォント"
+void SetChoiceHighlightColour(Game& g);  // "＃選択反転色"
+void OpenChoiceMenu(Game& g);    // "＃選択"
+void SkipChoiceTarget(Game& g);  // "＃0" to "＃9" met in normal flow
+void PassBlockEnd(Game& g);      // "＃＃＃＃" met in normal flow
+
+// Entry points used by the shell.
+void TimeLimitTick(Game& g);
+int ChoiceTarget(Game& g, int choice);
+int ChoiceItemAt(Game& g, int x, int y);
+int PictureChoiceAreaAt(Game& g, int x, int y);
+void HoverPictureChoice(Game& g, int area, int previous);
+void FillChoiceHighlightBar(Game& g);
+
+}  // namespace piko

@@ -1,0 +1,14 @@
+// The pseudo-cursor and the click mark; to come.
+#include <string>
+
+#include "base/sjis.h"
+#include "shell/game.h"
+
+namespace piko {
+
+void SetClickMark(Game& g) { NotBuiltYet(g, "＃クリックマーク"_sj); }
+void SetPseudoCursor(Game& g) { NotBuiltYet(g, "＃疑似カーソル"_sj); }
+
+void UpdateClickMark(Game&) {}
+
+}  // namespace piko

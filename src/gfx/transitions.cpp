@@ -1,0 +1,13 @@
+// Fades, overlaps and wipes; to come.
+#include <string>
+
+#include "base/sjis.h"
+#include "shell/game.h"
+
+namespace piko {
+
+void StartOverlap(Game& g) { NotBuiltYet(g, "＃絵オーバーラップ"_sj); }
+void StartFade(Game& g) { NotBuiltYet(g, "＃フェードイン"_sj); }
+void StartWipe(Game& g) { NotBuiltYet(g, "＃ワイプ"_sj); }
+
+}  // namespace piko

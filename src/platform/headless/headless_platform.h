@@ -1,0 +1,85 @@
+// The headless backend: no window and no sound device, a virtual clock that
+// advances 1 ms per Frame tick, input read from a file, and plain-text
+// reports on stderr. The contract is documented in docs/cli.md.
+#pragma once
+
+#include <cstdio>
+#include <deque>
+#include <functional>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace piko {
+
+struct HeadlessOptions {
+  std::string input_file;
+  std::string trace_file;
+  long long max_ms = -1;
+  bool answer_yes = true;
+  bool errors_wait = false;
+};
+
+class HeadlessPlatform : public Platform {
+ public:
+  explicit HeadlessPlatform(HeadlessOptions options);
+  ~HeadlessPlatform() override;
+
+  // Reads the input file and opens the trace file. On failure returns false
+  // with a message.
+  bool Open(std::string* error);
+
+  // How the backend asks the game whether it waits only for input, and
+  // where it stands ("FILE:LINE") when the input runs out.
+  void SetGameProbes(std::function<bool()> waits_only_for_input, std::function<std::string()> where);
+
+  bool timed_out() const { return timed_out_; }
+  bool input_exhausted() const { return input_exhausted_; }
+  const Surface& last_frame() const { return last_frame_; }
+
+  bool IsHeadless() const override { return true; }
+  uint32_t GetTickCount() override { return static_cast<uint32_t>(clock_ms_); }
+  void Sleep(uint32_t ms) override { clock_ms_ += ms; }
+  bool CreateMainWindow(bool, std::string_view) override { return true; }
+  void SetWindowTitle(std::string_view) override {}
+  void DestroyMainWindow() override {}
+  bool PeekEvent(InputEvent* event) override;
+  void Present(const Surface& back_buffer) override;
+  void AfterFrameTick(bool waiting) override;
+  MessageBoxAnswer ShowMessageBox(std::string_view text_sjis, std::string_view caption_sjis,
+                                  MessageBoxKind kind) override;
+  void Beep() override {}
+  void OnScriptError(std::string_view file_sjis, int line, std::string_view message_sjis,
+                     std::string_view detail_sjis) override;
+  void OnLineExecuted(std::string_view file_sjis, int line, std::string_view text_sjis) override;
+  void Diagnostic(std::string_view utf8) override;
+
+ private:
+  struct ScriptedEvent {
+    long long at_ms = -1;  // "@MS": delivered when the clock reaches it
+    enum class Kind { kInput, kWait, kScreenshot } kind = Kind::kInput;
+    InputEvent event;
+    long long wait_ms = 0;
+    std::string file;
+    int source_line = 0;
+  };
+
+  bool ParseLine(const std::string& line, int number, std::string* error);
+
+  HeadlessOptions options_;
+  std::deque<ScriptedEvent> events_;
+  std::function<bool()> waits_only_for_input_;
+  std::function<std::string()> where_;
+  FILE* trace_ = nullptr;
+  long long clock_ms_ = 0;
+  long long ticks_ = 0;
+  long long last_delivery_tick_ = -1;
+  long long hold_until_ms_ = 0;
+  bool last_tick_waited_ = false;
+  bool dismiss_pending_ = false;
+  bool timed_out_ = false;
+  bool input_exhausted_ = false;
+  Surface last_frame_;
+};
+
+}  // namespace piko

@@ -1,0 +1,81 @@
+// What the engine expects of the operating system, in the shape the original
+// Windows player used it: a millisecond clock, one main window with a message
+// queue, message boxes, a presented 16-bit frame, a beep. Two backends satisfy
+// it: SDL2 (a real window) and headless (virtual clock, scripted input).
+// The engine sees only this interface and cannot tell them apart.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/surface.h"
+
+namespace piko {
+
+enum class MessageBoxKind { kOk, kYesNo };
+enum class MessageBoxAnswer { kOk, kYes, kNo };
+
+// Keys the window procedure distinguishes; everything else arrives as kOther
+// with its character code (the typing game reads it).
+enum class Key { kNone, kEnter, kSpace, kEscape, kCtrl, kShift, kUp, kDown, kF1, kOther };
+
+struct InputEvent {
+  enum class Type {
+    kNone,
+    kMouseMove,   // x, y
+    kLeftDown,    // x, y
+    kRightDown,   // x, y
+    kKeyDown,     // key, code
+    kText,        // text (UTF-8): typed into the text input box and confirmed
+    kPointerLeft, // the pointer left the client area
+    kClose,       // the user closed the window
+    kQuit,        // the backend ends the run (headless: input exhausted)
+  };
+  Type type = Type::kNone;
+  int x = 0;  // 640 by 480 screen coordinates
+  int y = 0;
+  Key key = Key::kNone;
+  int code = 0;  // character code of a kOther key (upper case for letters)
+  std::string text;
+};
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  virtual bool IsHeadless() const = 0;
+
+  // Clock: milliseconds since start, wrapping like the system tick count.
+  virtual uint32_t GetTickCount() = 0;
+  virtual void Sleep(uint32_t ms) = 0;
+
+  // The main window. Title is CP932. Returns false when it cannot be made.
+  virtual bool CreateMainWindow(bool full_screen, std::string_view title_sjis) = 0;
+  virtual void SetWindowTitle(std::string_view title_sjis) = 0;
+  virtual void DestroyMainWindow() = 0;
+
+  // Takes one waiting input event, like PeekMessage with PM_REMOVE.
+  virtual bool PeekEvent(InputEvent* event) = 0;
+
+  // Hands the 640x480 back buffer to the screen (or keeps it, headless).
+  virtual void Present(const Surface& back_buffer) = 0;
+
+  // Called once after every Frame tick. `waiting` is true when the tick ran
+  // no scenario line: the SDL backend then yields the processor until input
+  // or the next frame is due; the headless backend advances its clock.
+  virtual void AfterFrameTick(bool waiting) = 0;
+
+  // Message boxes; texts are CP932. The caption is the game title.
+  virtual MessageBoxAnswer ShowMessageBox(std::string_view text_sjis, std::string_view caption_sjis,
+                                          MessageBoxKind kind) = 0;
+  virtual void Beep() = 0;
+
+  // Plain-text channels for authors and tests. Texts are CP932.
+  virtual void OnScriptError(std::string_view file_sjis, int line, std::string_view message_sjis,
+                             std::string_view detail_sjis) = 0;
+  virtual void OnLineExecuted(std::string_view file_sjis, int line, std::string_view text_sjis) = 0;
+  virtual void Diagnostic(std::string_view utf8) = 0;
+};
+
+}  // namespace piko

@@ -1,0 +1,92 @@
+#include "platform/surface.h"
+
+#include <zlib.h>
+
+#include <cstdio>
+#include <memory>
+
+namespace piko {
+
+void ExpandPixel(uint16_t pixel, PixelFormat format, uint8_t* r, uint8_t* g, uint8_t* b) {
+  unsigned r5, g6, b5;
+  if (format == PixelFormat::kRgb565) {
+    r5 = (pixel >> 11) & 31;
+    g6 = (pixel >> 5) & 63;
+    b5 = pixel & 31;
+    *g = static_cast<uint8_t>((g6 << 2) | (g6 >> 4));
+  } else {
+    r5 = (pixel >> 10) & 31;
+    unsigned g5 = (pixel >> 5) & 31;
+    b5 = pixel & 31;
+    *g = static_cast<uint8_t>((g5 << 3) | (g5 >> 2));
+  }
+  *r = static_cast<uint8_t>((r5 << 3) | (r5 >> 2));
+  *b = static_cast<uint8_t>((b5 << 3) | (b5 >> 2));
+}
+
+namespace {
+
+void PutU32(std::vector<unsigned char>* out, uint32_t v) {
+  out->push_back(static_cast<unsigned char>(v >> 24));
+  out->push_back(static_cast<unsigned char>(v >> 16));
+  out->push_back(static_cast<unsigned char>(v >> 8));
+  out->push_back(static_cast<unsigned char>(v));
+}
+
+void PutChunk(std::vector<unsigned char>* out, const char* type, const unsigned char* data, size_t size) {
+  PutU32(out, static_cast<uint32_t>(size));
+  size_t start = out->size();
+  out->insert(out->end(), type, type + 4);
+  if (size) out->insert(out->end(), data, data + size);
+  uLong crc = crc32(0L, out->data() + start, static_cast<uInt>(size + 4));
+  PutU32(out, static_cast<uint32_t>(crc));
+}
+
+}  // namespace
+
+bool WriteSurfacePng(const Surface& surface, const std::string& path) {
+  if (surface.width <= 0 || surface.height <= 0) return false;
+  std::vector<unsigned char> raw;
+  raw.reserve(static_cast<size_t>(surface.height) * (1 + surface.width * 3));
+  for (int y = 0; y < surface.height; ++y) {
+    raw.push_back(0);  // filter: none
+    const uint16_t* row = surface.Row(y);
+    for (int x = 0; x < surface.width; ++x) {
+      uint8_t r, g, b;
+      ExpandPixel(row[x], surface.format, &r, &g, &b);
+      raw.push_back(r);
+      raw.push_back(g);
+      raw.push_back(b);
+    }
+  }
+  uLongf packed_size = compressBound(static_cast<uLong>(raw.size()));
+  std::vector<unsigned char> packed(packed_size);
+  if (compress2(packed.data(), &packed_size, raw.data(), static_cast<uLong>(raw.size()), 6) != Z_OK) return false;
+
+  std::vector<unsigned char> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  unsigned char header[13];
+  uint32_t w = static_cast<uint32_t>(surface.width);
+  uint32_t h = static_cast<uint32_t>(surface.height);
+  header[0] = static_cast<unsigned char>(w >> 24);
+  header[1] = static_cast<unsigned char>(w >> 16);
+  header[2] = static_cast<unsigned char>(w >> 8);
+  header[3] = static_cast<unsigned char>(w);
+  header[4] = static_cast<unsigned char>(h >> 24);
+  header[5] = static_cast<unsigned char>(h >> 16);
+  header[6] = static_cast<unsigned char>(h >> 8);
+  header[7] = static_cast<unsigned char>(h);
+  header[8] = 8;   // bit depth
+  header[9] = 2;   // colour type: RGB
+  header[10] = 0;  // compression
+  header[11] = 0;  // filter
+  header[12] = 0;  // no interlace
+  PutChunk(&png, "IHDR", header, sizeof header);
+  PutChunk(&png, "IDAT", packed.data(), packed_size);
+  PutChunk(&png, "IEND", nullptr, 0);
+
+  std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(path.c_str(), "wb"), std::fclose);
+  if (!f) return false;
+  return std::fwrite(png.data(), 1, png.size(), f.get()) == png.size();
+}
+
+}  // namespace piko

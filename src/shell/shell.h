@@ -1,0 +1,108 @@
+// Application shell: start-up, the message loop and its Frame tick, the
+// configuration file, the main window's input, shutdown and the sweep.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace piko {
+
+struct Game;
+struct InputEvent;
+
+inline constexpr int kGameFolderBytes = 260;
+inline constexpr int kMaxGameFolderLength = 151;
+inline constexpr int kTitleBytes = 256;
+
+struct ShellState {
+  // Wait flags, in the order the Frame tick tests them. While any is set no
+  // scenario line runs.
+  int error_pause = 0;
+  int click_wait = 0;
+  int choice_menu_open = 0;
+  int picture_choice_open = 0;
+  int time_wait = 0;
+  int fade_in_running = 0;
+  int fade_out_running = 0;
+  int overlap_running = 0;
+  int text_input_open = 0;
+  int wipe_running = 0;
+  int picture_scroll_click_wait = 0;
+  int person_scroll_click_wait = 0;
+  int foreground_scroll_click_wait = 0;
+  int click_position_wait = 0;
+  int char_display_running = 0;
+  int char_display_page_wait = 0;
+  int typing_running = 0;
+  int movie_playing = 0;
+
+  int hold_line = 0;
+  int block_check_done = 0;
+  int restart_notice = 0;
+
+  char game_folder[kGameFolderBytes] = {};
+  int window_mode = 0;  // 0 full screen, 1 window, 2 ask
+
+  int anime_interval_ms = 40;
+  uint32_t anime_last_tick = 0;
+  int time_wait_start = 0;
+  int time_wait_length = 0;
+
+  // Window input.
+  int pointer_in_client = 0;
+  int pointer_x = 0;
+  int pointer_y = 0;
+  int hide_text_toggle = 0;
+
+  // Run control: the loop ends when quit_requested is set.
+  int quit_requested = 0;
+  int exit_code = 0;
+  // Headless runs end where the start scenario ends instead of restarting.
+  int stop_at_scenario_end = 0;
+};
+
+// What piko.ini says. Defaults are those of a game without the file.
+struct ConfigState {
+  char game_title[kTitleBytes] = {};
+  int notices_off = 0;
+  int ask_mp3_mode = 0;
+  int single_channel_ok = 0;  // "＃チャンク"
+  int scrambled_saves = 0;    // "＃セーブ"
+  int window_mode_set = 0;    // the command line chose the window mode
+};
+
+// Sets the start-of-run values that are not plain defaults (the title).
+void InitGame(Game& g);
+
+// Runs start-up and the message loop. Returns the program's exit code; a
+// start-up that stops returns 1 (headless contract) after its message box.
+int RunPlayer(Game& g, const char* sweep_pid_text);
+
+// Start-up steps that other parts and tests use on their own.
+int CheckFolderDepth(Game& g);
+int StartUp(Game& g);
+int RunMessageLoop(Game& g);
+
+// One turn of the interpreter. Returns true when it executed a scenario line.
+bool FrameTick(Game& g);
+
+// True while the game waits for nothing but the player's input.
+bool WaitsOnlyForInput(const Game& g);
+// True while any of the wait flags 2 to 17 is set.
+bool AnyWaitFlag(const Game& g);
+
+// The window procedure.
+void HandleWindowEvent(Game& g, const InputEvent& event);
+void ReleaseClickWait(Game& g);
+
+// Configuration (piko.ini).
+void ReadConfigFile(Game& g);
+
+// Shutdown and sweep.
+void Shutdown(Game& g);
+void QuitGame(Game& g);  // "＃終了"
+int Sweep(Game& g, long process_number);
+void ResetSoundAndEffects(Game& g);
+void TrackPointerInWindow(Game& g);
+
+}  // namespace piko

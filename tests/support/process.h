@@ -1,0 +1,24 @@
+// Runs a program and collects what it printed (for end-to-end tests).
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace piko::testing {
+
+struct ProcessResult {
+  int exit_code = -1;
+  std::string out;
+  std::string err;
+};
+
+ProcessResult RunProcess(const std::vector<std::string>& args, const std::string& working_dir = "");
+
+// Reads a PNG written by the player (8-bit RGB). Returns false when the
+// file is missing or not such a picture.
+bool ReadRgbPng(const std::string& path, int* width, int* height, std::vector<unsigned char>* rgb);
+
+std::string ReadFileText(const std::string& path);
+std::vector<std::string> SplitLines(const std::string& text);
+
+}  // namespace piko::testing
