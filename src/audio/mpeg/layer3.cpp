@@ -20,7 +20,7 @@ const BandTable kBands[2][3] = {
     {
         {{0, 6, 12, 18, 24, 30, 36, 44, 54, 66, 80, 96, 116, 140, 168, 200, 238, 284, 336, 396, 464, 522, 576},
          {0, 4, 8, 12, 18, 24, 32, 42, 56, 74, 100, 132, 174, 192}},
-        {{0, 6, 12, 18, 24, 30, 36, 44, 54, 66, 80, 96, 114, 136, 162, 194, 232, 278, 330, 394, 464, 540, 576},
+        {{0, 6, 12, 18, 24, 30, 36, 44, 54, 66, 80, 96, 114, 136, 162, 194, 232, 278, 332, 394, 464, 540, 576},
          {0, 4, 8, 12, 18, 26, 36, 48, 62, 80, 104, 136, 180, 192}},
         {{0, 6, 12, 18, 24, 30, 36, 44, 54, 66, 80, 96, 116, 140, 168, 200, 238, 284, 336, 396, 464, 522, 576},
          {0, 4, 8, 12, 18, 26, 36, 48, 62, 80, 104, 134, 174, 192}},
@@ -518,7 +518,12 @@ void RunHybrid(Decoder& decoder, const BandTable& bands, const GranuleInfo& info
   const Tables& tables = GetTables();
   float* xr = decoder.spectrum[ch];
   const bool is_short = IsShort(info);
-  if (is_short) ReorderShort(bands, info.mixed_block, xr);
+  if (is_short) {
+    // Reordering spreads each band's windows over its whole width.
+    ReorderShort(bands, info.mixed_block, xr);
+    count = 576;
+    while (count > 0 && xr[count - 1] == 0.0f) --count;
+  }
   int used = (count + 17) / 18;  // subbands holding values
   if (!is_short) {
     Antialias(tables, xr, std::min(used, 31));
@@ -537,7 +542,9 @@ void RunHybrid(Decoder& decoder, const BandTable& bands, const GranuleInfo& info
     } else if (is_short && !(info.mixed_block && sb < 2)) {
       InverseShort(tables, xr + 18 * sb, overlap, samples);
     } else {
-      int type = is_short ? 0 : info.block_type;
+      // The two long subbands of a mixed block take the normal window, also
+      // when the mixed flag comes with a start or stop block.
+      int type = (info.window_switching && info.mixed_block && sb < 2) ? 0 : info.block_type;
       InverseLong(tables, xr + 18 * sb, tables.window_long[type], overlap, samples);
     }
     if (sb & 1) {
