@@ -393,10 +393,15 @@ void ProcessStereo(Decoder& decoder, const BandTable& bands, int gr, const int* 
     // A band holding right-channel values stays mid/side (or plain).
     if (sfb < end_sfb && bands.long_bounds[sfb] < first_zero_line) ++sfb;
     if (ms) mid_side(0, bands.long_bounds[sfb]);
-    for (; sfb < end_sfb; ++sfb) {
-      int source = sfb < 21 ? sfb : 20;
-      int maximum = mpeg1 ? 7 : decoder.is_max_long[source];
-      apply(bands.long_bounds[sfb], bands.long_bounds[sfb + 1], sf_long[source], maximum);
+    for (int first = sfb; sfb < end_sfb; ++sfb) {
+      if (sfb == 21) {
+        // The last band carries no position: it repeats band 20 when that
+        // is intensity coded too, else it takes position 0.
+        if (first < 21) apply(bands.long_bounds[21], 576, sf_long[20], mpeg1 ? 7 : decoder.is_max_long[20]);
+        else apply(bands.long_bounds[21], 576, 0, mpeg1 ? 7 : -1);
+        break;
+      }
+      apply(bands.long_bounds[sfb], bands.long_bounds[sfb + 1], sf_long[sfb], mpeg1 ? 7 : decoder.is_max_long[sfb]);
     }
   };
   // Last nonzero right-channel line + 1.
@@ -433,6 +438,10 @@ void ProcessStereo(Decoder& decoder, const BandTable& bands, int gr, const int* 
       int from = bands.short_bounds[sfb] * 3 + w * width;
       if (sfb <= top) {
         if (ms) mid_side(from, from + width);
+        continue;
+      }
+      if (sfb == 12 && top == 11) {
+        apply(from, from + width, 0, mpeg1 ? 7 : -1);
         continue;
       }
       int source = sfb < 12 ? sfb : 11;
