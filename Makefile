@@ -33,7 +33,7 @@ test: build
 # The same tests in a clang build with AddressSanitizer and
 # UndefinedBehaviorSanitizer, and a short run of every fuzz target.
 check: deps
-	CC=clang-14 CXX=clang++-14 cmake -S . -B $(CHECK_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+	CC=clang-14 CXX=clang++-14 cmake -S . -B $(CHECK_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DPIKO_SANITIZE=ON -DPIKO_FUZZ=ON
 	cmake --build $(CHECK_BUILD) -j $(JOBS)
 	cd $(CHECK_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \

@@ -1,0 +1,56 @@
+// How fast the interpreter runs lines that set no wait: a 4000-line
+// scenario of comments and path commands, played headless.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "fuzz/quiet_platform.h"
+#include "shell/game.h"
+#include "tools/pack.h"
+
+namespace {
+
+void BM_FrameTicks(benchmark::State& state) {
+  char tmpl[] = "/tmp/piko-bench-XXXXXX";
+  char* dir = ::mkdtemp(tmpl);
+  if (!dir || ::chdir(dir) != 0) {
+    state.SkipWithError("no temporary folder");
+    return;
+  }
+  std::string text;
+  for (int i = 0; i < 1000; ++i) text += "// a comment line\n＃絵のパス\npictures\\\n／／ another comment\n";
+  std::string stored = piko::PackScenario(text, nullptr);
+  FILE* f = std::fopen("start.st1", "wb");
+  std::fwrite(stored.data(), 1, stored.size(), f);
+  std::fclose(f);
+
+  piko::QuietPlatform platform;
+  auto game = std::make_unique<piko::Game>();
+  piko::Game& g = *game;
+  g.platform = &platform;
+  piko::InitGame(g);
+  g.config.notices_off = 1;
+  if (!piko::StartUp(g)) {
+    state.SkipWithError("start-up failed");
+    return;
+  }
+  g.script.error_reports_off = 1;  // the restart at the end costs no pause
+  int64_t ticks = 0;
+  for (auto _ : state) {
+    for (int i = 0; i < 1000; ++i) {
+      bool executed = piko::FrameTick(g);
+      platform.AfterFrameTick(!executed);
+    }
+    ticks += 1000;
+  }
+  state.counters["ticks/s"] = benchmark::Counter(static_cast<double>(ticks), benchmark::Counter::kIsRate);
+  std::filesystem::remove_all(dir);
+}
+BENCHMARK(BM_FrameTicks);
+
+}  // namespace
