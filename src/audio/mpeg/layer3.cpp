@@ -622,6 +622,9 @@ int DecodeLayer3(Decoder& decoder, int frame_bytes, int16_t* pcm) {
       while (count > 0 && decoder.spectrum[ch][count - 1] == 0.0f) --count;
       RunHybrid(decoder, bands, decoder.granules[gr][ch], ch, count, blocks);
     }
+    // A one-channel frame in two-channel output plays on both sides, so the
+    // right side continues from the same state when two channels return.
+    if (channels == 1 && out_channels == 2) std::memcpy(decoder.overlap[1], decoder.overlap[0], sizeof(decoder.overlap[0]));
     for (int t = 0; t < 18; ++t) {
       SynthesizeBlock(decoder, blocks[t], channels, pcm + (gr * 18 + t) * 32 * out_channels);
     }
