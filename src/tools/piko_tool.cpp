@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tools/pack.h"
+#include "tools/picture_command.h"
 
 namespace {
 
@@ -15,6 +16,8 @@ const char kUsage[] =
     "       piko-tool unscramble IN OUT   the same, the other way\n"
     "       piko-tool pack SRC OUT        authoring folder (UTF-8) to game folder\n"
     "       piko-tool unpack SRC OUT      game folder to authoring folder\n"
+    "       piko-tool picture IN OUT.png [--pixel-format 565|555]\n"
+    "                                     a picture as the player loads it, as PNG\n"
     "       piko-tool mp3 IN OUT [--full-band]  decode MPEG audio to raw PCM\n";
 
 bool ReadFile(const char* path, std::string* out) {
@@ -77,6 +80,7 @@ int main(int argc, char** argv) {
   if (command == "scramble" || command == "unscramble") return Scramble(argc, argv);
   if (command == "pack") return Pack(argc, argv, false);
   if (command == "unpack") return Pack(argc, argv, true);
+  if (command == "picture") return piko::RunPictureCommand(argc - 1, argv + 1);
   if (command == "--help" || command == "-h") {
     std::fputs(kUsage, stdout);
     return 0;

@@ -1,0 +1,47 @@
+#include "platform/bitmap.h"
+
+#include <algorithm>
+
+namespace piko {
+
+uint16_t PackPixel(PixelFormat format, unsigned r, unsigned g, unsigned b) {
+  if (format == PixelFormat::kRgb565) return static_cast<uint16_t>(((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3));
+  return static_cast<uint16_t>(((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3));
+}
+
+void BlitBitmap(const Bitmap& bitmap, int sx, int sy, int w, int h, Surface* surface, int dx, int dy) {
+  // Clip against the source, then against the target.
+  if (sx < 0) {
+    w += sx;
+    dx -= sx;
+    sx = 0;
+  }
+  if (sy < 0) {
+    h += sy;
+    dy -= sy;
+    sy = 0;
+  }
+  if (dx < 0) {
+    w += dx;
+    sx -= dx;
+    dx = 0;
+  }
+  if (dy < 0) {
+    h += dy;
+    sy -= dy;
+    dy = 0;
+  }
+  w = std::min({w, bitmap.width - sx, surface->width - dx});
+  h = std::min({h, bitmap.height - sy, surface->height - dy});
+  if (w <= 0 || h <= 0) return;
+  for (int y = 0; y < h; ++y) {
+    const uint32_t* src = bitmap.pixels.data() + static_cast<size_t>(sy + y) * bitmap.width + sx;
+    uint16_t* dst = surface->Row(dy + y) + dx;
+    for (int x = 0; x < w; ++x) {
+      uint32_t c = src[x];
+      dst[x] = PackPixel(surface->format, (c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF);
+    }
+  }
+}
+
+}  // namespace piko
