@@ -11,7 +11,11 @@ packages=(
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # the player
-  libsdl2-dev zlib1g-dev
+  libsdl2-dev zlib1g-dev libjpeg62-turbo-dev
+  # reading reference pictures in the tests
+  libpng-dev
+  # text: FreeType, fontconfig and the IPA Gothic and Mincho faces
+  libfreetype-dev libfontconfig-dev fonts-ipafont-gothic fonts-ipafont-mincho
 )
 
 missing=()
