@@ -56,9 +56,10 @@ struct Tables {
   std::vector<HuffEntry> huffman_entries;
   HuffTable huffman[34];
   float pow43[kPow43Size];
+  float signed_pow43[2 * kPow43Size - 1];  // index value + kPow43Size - 1
   float pow2_quarter[kPow2QuarterMax - kPow2QuarterMin + 1];
   float layer12_scalefactor[64];
-  float imdct_long[18][18];
+  float imdct_long[18][20];  // [k][j], padded for whole vectors
   float imdct_short[12][6];
   float window_long[4][36];
   float window_short[12];
@@ -66,6 +67,10 @@ struct Tables {
   float antialias_ca[8];
   float dct_coefficients[32];  // 16 for size 32, 8 for 16, 4 for 8, 2 for 4, 1 for 2
   float synthesis_window[512];
+  // The window regrouped per tap so that every inner loop of the synthesis
+  // runs forward over the ring (see synthesis.cpp).
+  float synthesis_taps[8][4][16];
+  float synthesis_tap16[8];
   float is_ratio_mpeg1[7][2];
   float is_ratio_mpeg2[2][64][2];
 };

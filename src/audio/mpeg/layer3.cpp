@@ -301,16 +301,8 @@ void Requantize(const Decoder& decoder, const BandTable& bands, const GranuleInf
   const int base = info.global_gain - 210;
   const uint8_t* sf_long = decoder.scalefac_long[ch];
   const uint8_t(*sf_short)[3] = decoder.scalefac_short[ch];
-  auto scale_line = [&](int i, float gain) {
-    int v = values[i];
-    if (v == 0) {
-      xr[i] = 0.0f;
-    } else if (v > 0) {
-      xr[i] = tables.pow43[v] * gain;
-    } else {
-      xr[i] = -tables.pow43[-v] * gain;
-    }
-  };
+  const float* pow43 = tables.signed_pow43 + kPow43Size - 1;
+  auto scale_line = [&](int i, float gain) { xr[i] = pow43[values[i]] * gain; };
   int long_end = 576;
   if (IsShort(info)) long_end = info.mixed_block ? 36 : 0;
   for (int sfb = 0; sfb < 22 && bands.long_bounds[sfb] < long_end; ++sfb) {
@@ -489,12 +481,12 @@ void Antialias(const Tables& tables, float* xr, int boundaries) {
 }
 
 void InverseLong(const Tables& tables, const float* in, const float* window, float* overlap, float* out) {
-  float c[18];
-  for (int j = 0; j < 18; ++j) {
-    const float* row = tables.imdct_long[j];
-    float sum = 0.0f;
-    for (int k = 0; k < 18; ++k) sum += row[k] * in[k];
-    c[j] = sum;
+  float c[20] = {};
+  for (int k = 0; k < 18; ++k) {
+    float v = in[k];
+    if (v == 0.0f) continue;
+    const float* column = tables.imdct_long[k];
+    for (int j = 0; j < 20; ++j) c[j] += v * column[j];
   }
   float x[36];
   for (int i = 0; i < 9; ++i) x[i] = c[i + 9];

@@ -100,13 +100,18 @@ void BuildHuffman(Tables& tables) {
 }
 
 void BuildLayer3(Tables& tables) {
-  for (int i = 0; i < kPow43Size; ++i) tables.pow43[i] = static_cast<float>(std::pow(i, 4.0 / 3.0));
+  for (int i = 0; i < kPow43Size; ++i) {
+    float value = static_cast<float>(std::pow(i, 4.0 / 3.0));
+    tables.pow43[i] = value;
+    tables.signed_pow43[kPow43Size - 1 + i] = value;
+    tables.signed_pow43[kPow43Size - 1 - i] = -value;
+  }
   for (int e = kPow2QuarterMin; e <= kPow2QuarterMax; ++e) {
     tables.pow2_quarter[e - kPow2QuarterMin] = static_cast<float>(std::pow(2.0, e / 4.0));
   }
-  for (int j = 0; j < 18; ++j) {
-    for (int k = 0; k < 18; ++k) {
-      tables.imdct_long[j][k] = static_cast<float>(std::cos(kPi / 72 * (2 * j + 1) * (2 * k + 1)));
+  for (int k = 0; k < 18; ++k) {
+    for (int j = 0; j < 20; ++j) {
+      tables.imdct_long[k][j] = j < 18 ? static_cast<float>(std::cos(kPi / 72 * (2 * j + 1) * (2 * k + 1))) : 0.0f;
     }
   }
   for (int i = 0; i < 12; ++i) {
@@ -171,6 +176,17 @@ void BuildSynthesis(Tables& tables) {
   for (int i = 1; i < 256; ++i) {
     float value = tables.synthesis_window[i];
     tables.synthesis_window[512 - i] = (i % 64 == 0) ? value : -value;
+  }
+  const float* d = tables.synthesis_window;
+  for (int i = 0; i < 8; ++i) {
+    const float* w = d + 64 * i;
+    for (int t = 0; t < 16; ++t) {
+      tables.synthesis_taps[i][0][t] = w[t];
+      tables.synthesis_taps[i][1][t] = t == 0 ? 0.0f : -w[32 - t];
+      tables.synthesis_taps[i][2][t] = -w[48 - t];
+      tables.synthesis_taps[i][3][t] = t == 0 ? 0.0f : -w[48 + t];
+    }
+    tables.synthesis_tap16[i] = -w[32];
   }
 }
 

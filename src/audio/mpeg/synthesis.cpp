@@ -48,23 +48,34 @@ inline int16_t ToPcm(float value) {
   return static_cast<int16_t>(std::lrintf(scaled));
 }
 
-void SynthesizeChannel(const Tables& tables, float* ring, int pos, const float* input, float* sum) {
+// Output j of a block sums, over the 8 tap pairs, the even-aged block's
+// value X[16 + t] (t = j or 32 - j) and the odd-aged block's X[u] (u = 16 - j
+// or j - 16). Accumulating per t and u keeps every loop a forward run.
+void SynthesizeChannel(const Tables& tables, float* ring, int pos, const float* input, float* out) {
   Dct<32>(input, ring + pos * 32, tables.dct_coefficients);
-  for (int j = 0; j < 32; ++j) sum[j] = 0.0f;
-  const float* window = tables.synthesis_window;
+  float low[16] = {};     // out[t]
+  float mirror[16] = {};  // out[32 - t]
+  float down[16] = {};    // out[16 - u]
+  float up[16] = {};      // out[16 + u]
+  float first = 0.0f;     // out[0] from X[16] of the odd block
   for (int i = 0; i < 8; ++i) {
     const float* even = ring + ((pos + 2 * i) & 15) * 32;
     const float* odd = ring + ((pos + 2 * i + 1) & 15) * 32;
-    const float* d = window + 64 * i;
-    sum[0] += d[0] * even[16] - d[32] * odd[16];
-    for (int j = 1; j < 16; ++j) {
-      float a = even[16 + j];
-      float b = odd[16 - j];
-      sum[j] += d[j] * a - d[32 + j] * b;
-      sum[32 - j] -= d[32 - j] * a + d[64 - j] * b;
+    const float(*taps)[16] = tables.synthesis_taps[i];
+    for (int t = 0; t < 16; ++t) {
+      float x = even[16 + t];
+      float y = odd[t];
+      low[t] += taps[0][t] * x;
+      mirror[t] += taps[1][t] * x;
+      down[t] += taps[2][t] * y;
+      up[t] += taps[3][t] * y;
     }
-    sum[16] -= d[48] * odd[0];
+    first += tables.synthesis_tap16[i] * odd[16];
   }
+  out[0] = low[0] + first;
+  for (int t = 1; t < 16; ++t) out[t] = low[t] + down[16 - t];
+  out[16] = down[0];
+  for (int u = 1; u < 16; ++u) out[16 + u] = up[u] + mirror[16 - u];
 }
 
 }  // namespace
