@@ -12,6 +12,18 @@ namespace mpeg {
 
 static_assert(std::endian::native == std::endian::little, "PCM is written in host order");
 
+// Four floats handled as one value; the compilers map it onto the
+// machine's vector registers where there are some.
+typedef float Vec4 __attribute__((vector_size(16)));
+
+inline Vec4 LoadVec4(const float* p) {
+  Vec4 v;
+  std::memcpy(&v, p, sizeof(v));
+  return v;
+}
+
+inline void StoreVec4(float* p, Vec4 v) { std::memcpy(p, &v, sizeof(v)); }
+
 // Reads big-endian bit fields. The buffer must hold 8 readable bytes past
 // the last byte a field can touch; every buffer the decoder reads is padded.
 struct BitReader {
