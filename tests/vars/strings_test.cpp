@@ -29,7 +29,9 @@ class Substitution : public ::testing::Test {
   std::string Substitute(const std::string& utf8, int mode = 1) {
     std::string out = "stale";
     int ok = substitute_text(run.g(), Sjis(utf8), mode, &out);
-    if (!ok) EXPECT_EQ(out, "") << utf8;
+    if (!ok) {
+      EXPECT_EQ(out, "") << utf8;
+    }
     return ok ? Utf8(out) : "<refused>";
   }
   void SetText(const char* name, const std::string& utf8) {
