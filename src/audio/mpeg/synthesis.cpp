@@ -4,7 +4,7 @@
 // the 32-point DCT-II of the subband samples, so the ring keeps only those
 // 32 values per block and the windowing reads V through the folding.
 
-#include <cmath>
+#include <cstring>
 
 #include "audio/mpeg/decoder_internal.h"
 
@@ -43,9 +43,14 @@ inline void Dct(const float* in, float* out, const float* coefficients) {
 
 inline int16_t ToPcm(float value) {
   float scaled = value * 32768.0f;
-  if (scaled >= 32767.0f) return 32767;
-  if (scaled <= -32768.0f) return -32768;
-  return static_cast<int16_t>(std::lrintf(scaled));
+  scaled = scaled > 32767.0f ? 32767.0f : scaled;
+  scaled = scaled < -32768.0f ? -32768.0f : scaled;
+  // Adding 1.5 * 2^23 leaves the value rounded to the nearest integer in the
+  // low mantissa bits (cheaper than a library rounding call per sample).
+  float shifted = scaled + 12582912.0f;
+  int32_t bits;
+  std::memcpy(&bits, &shifted, sizeof(bits));
+  return static_cast<int16_t>(bits - 0x4B400000);
 }
 
 // Output j of a block sums, over the 8 tap pairs, the even-aged block's
@@ -58,17 +63,21 @@ void SynthesizeChannel(const Tables& tables, float* ring, int pos, const float* 
   float down[16] = {};    // out[16 - u]
   float up[16] = {};      // out[16 + u]
   float first = 0.0f;     // out[0] from X[16] of the odd block
+  // Two passes of two accumulator arrays each fit the vector registers.
   for (int i = 0; i < 8; ++i) {
-    const float* even = ring + ((pos + 2 * i) & 15) * 32;
+    const float* even = ring + ((pos + 2 * i) & 15) * 32 + 16;
+    const float(*taps)[16] = tables.synthesis_taps[i];
+    for (int t = 0; t < 16; ++t) {
+      low[t] += taps[0][t] * even[t];
+      mirror[t] += taps[1][t] * even[t];
+    }
+  }
+  for (int i = 0; i < 8; ++i) {
     const float* odd = ring + ((pos + 2 * i + 1) & 15) * 32;
     const float(*taps)[16] = tables.synthesis_taps[i];
     for (int t = 0; t < 16; ++t) {
-      float x = even[16 + t];
-      float y = odd[t];
-      low[t] += taps[0][t] * x;
-      mirror[t] += taps[1][t] * x;
-      down[t] += taps[2][t] * y;
-      up[t] += taps[3][t] * y;
+      down[t] += taps[2][t] * odd[t];
+      up[t] += taps[3][t] * odd[t];
     }
     first += tables.synthesis_tap16[i] * odd[16];
   }
