@@ -6,10 +6,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "platform/surface.h"
+#include "platform/text_renderer.h"
 
 namespace piko {
 
@@ -33,7 +35,7 @@ struct InputEvent {
     kQuit,        // the backend ends the run (headless: input exhausted)
   };
   Type type = Type::kNone;
-  int x = 0;  // 640 by 480 screen coordinates
+  int x = 0;  // client-area position; the window procedure maps it to the screen
   int y = 0;
   Key key = Key::kNone;
   int code = 0;  // character code of a kOther key (upper case for letters)
@@ -58,6 +60,29 @@ class Platform {
   // Takes one waiting input event, like PeekMessage with PM_REMOVE.
   virtual bool PeekEvent(InputEvent* event) = 0;
 
+  // The size of the main window's client area, in the units of the mouse
+  // positions of the events. Without a window it is the screen itself.
+  virtual void GetClientSize(int* width, int* height) {
+    *width = 640;
+    *height = 480;
+  }
+  // Whether the pointer lies on the main window, its frame included
+  // (GetCursorPos against GetWindowRect).
+  virtual bool PointerOverWindow() { return true; }
+  // The cursor over the client area: the arrow, or none (the pseudo-cursor
+  // draws its own).
+  virtual void ShowArrowCursor(bool /*shown*/) {}
+
+  // Starts a program from a Windows-style command line (the sweep instance
+  // at shutdown). Backends without processes of their own start nothing.
+  virtual bool StartProcess(std::string_view /*command_line*/) { return false; }
+
+  // Fonts and text output, the stand-in for GDI. Made on first use.
+  virtual TextRenderer& Text() {
+    if (!text_) text_ = CreateFreeTypeTextRenderer();
+    return *text_;
+  }
+
   // Hands the 640x480 back buffer to the screen (or keeps it, headless).
   virtual void Present(const Surface& back_buffer) = 0;
 
@@ -69,6 +94,7 @@ class Platform {
   // Message boxes; texts are CP932. The caption is the game title.
   virtual MessageBoxAnswer ShowMessageBox(std::string_view text_sjis, std::string_view caption_sjis,
                                           MessageBoxKind kind) = 0;
+  // MessageBeep(0): the default beep. Silent until sound output exists.
   virtual void Beep() = 0;
 
   // Plain-text channels for authors and tests. Texts are CP932.
@@ -76,6 +102,9 @@ class Platform {
                              std::string_view detail_sjis) = 0;
   virtual void OnLineExecuted(std::string_view file_sjis, int line, std::string_view text_sjis) = 0;
   virtual void Diagnostic(std::string_view utf8) = 0;
+
+ private:
+  std::unique_ptr<TextRenderer> text_;
 };
 
 }  // namespace piko

@@ -15,6 +15,10 @@ struct Surface {
   int height = 0;
   PixelFormat format = PixelFormat::kRgb565;
   std::vector<uint16_t> pixels;  // width * height, rows top to bottom
+  // Source colour key: pixels equal to colour_key are transparent in keyed
+  // copies (DirectDraw's low and high key values were always the same).
+  bool keyed = false;
+  uint16_t colour_key = 0;
 
   Surface() = default;
   Surface(int w, int h, PixelFormat f) : width(w), height(h), format(f), pixels(static_cast<size_t>(w) * h, 0) {}

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "base/sjis.h"
+#include "platform/process.h"
 
 namespace piko {
 
@@ -188,6 +189,8 @@ bool HeadlessPlatform::PeekEvent(InputEvent* event) {
   }
   return false;
 }
+
+bool HeadlessPlatform::StartProcess(std::string_view command_line) { return StartDetachedProcess(command_line); }
 
 void HeadlessPlatform::Present(const Surface& back_buffer) { last_frame_ = back_buffer; }
 

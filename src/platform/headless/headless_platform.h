@@ -49,6 +49,7 @@ class HeadlessPlatform : public Platform {
   MessageBoxAnswer ShowMessageBox(std::string_view text_sjis, std::string_view caption_sjis,
                                   MessageBoxKind kind) override;
   void Beep() override {}
+  bool StartProcess(std::string_view command_line) override;
   void OnScriptError(std::string_view file_sjis, int line, std::string_view message_sjis,
                      std::string_view detail_sjis) override;
   void OnLineExecuted(std::string_view file_sjis, int line, std::string_view text_sjis) override;

@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "base/sjis.h"
+#include "platform/process.h"
+#include "platform/screen_mapping.h"
 
 namespace piko {
 
@@ -55,7 +57,7 @@ class SdlPlatform : public Platform {
       std::fprintf(stderr, "piko: cannot draw into the window: %s\n", SDL_GetError());
       return false;
     }
-    SDL_RenderSetLogicalSize(renderer_, kWidth, kHeight);
+    SDL_SetWindowMinimumSize(window_, kWidth / 2, kHeight / 2);
     full_screen_ = full_screen;
     return true;
   }
@@ -72,6 +74,33 @@ class SdlPlatform : public Platform {
     renderer_ = nullptr;
     window_ = nullptr;
   }
+
+  void GetClientSize(int* width, int* height) override {
+    if (!window_) {
+      Platform::GetClientSize(width, height);
+      return;
+    }
+    SDL_GetWindowSize(window_, width, height);
+  }
+
+  bool PointerOverWindow() override {
+    if (!window_) return false;
+    int px = 0, py = 0, x = 0, y = 0, w = 0, h = 0;
+    SDL_GetGlobalMouseState(&px, &py);
+    SDL_GetWindowPosition(window_, &x, &y);
+    SDL_GetWindowSize(window_, &w, &h);
+    int top = 0, left = 0, bottom = 0, right = 0;
+    if (SDL_GetWindowBordersSize(window_, &top, &left, &bottom, &right) != 0) top = left = bottom = right = 0;
+    return px >= x - left && px <= x + w + right && py >= y - top && py <= y + h + bottom;
+  }
+
+  void ShowArrowCursor(bool shown) override {
+    if (cursor_shown_ == shown) return;
+    cursor_shown_ = shown;
+    SDL_ShowCursor(shown ? SDL_ENABLE : SDL_DISABLE);
+  }
+
+  bool StartProcess(std::string_view command_line) override { return StartDetachedProcess(command_line); }
 
   bool PeekEvent(InputEvent* event) override {
     SDL_Event e;
@@ -153,10 +182,16 @@ class SdlPlatform : public Platform {
     return SDL_PollEvent(e) != 0;
   }
 
+  // The picture keeps its 4:3 shape; the rest of the window is black.
   void Redraw() {
     SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
     SDL_RenderClear(renderer_);
-    if (texture_) SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+    int w = 0, h = 0;
+    if (texture_ && SDL_GetRendererOutputSize(renderer_, &w, &h) == 0) {
+      PictureRect r = FitPicture(w, h);
+      SDL_Rect dst = {r.x, r.y, r.w, r.h};
+      SDL_RenderCopy(renderer_, texture_, nullptr, &dst);
+    }
     SDL_RenderPresent(renderer_);
   }
 
@@ -165,8 +200,6 @@ class SdlPlatform : public Platform {
     full_screen_ = !full_screen_;
     SDL_SetWindowFullscreen(window_, full_screen_ ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
   }
-
-  static int Clamp(int v, int hi) { return v < 0 ? 0 : (v >= hi ? hi - 1 : v); }
 
   bool Translate(const SDL_Event& e, InputEvent* out) {
     *out = InputEvent{};
@@ -184,14 +217,14 @@ class SdlPlatform : public Platform {
         return false;
       case SDL_MOUSEMOTION:
         out->type = InputEvent::Type::kMouseMove;
-        out->x = Clamp(e.motion.x, kWidth);
-        out->y = Clamp(e.motion.y, kHeight);
+        out->x = e.motion.x;
+        out->y = e.motion.y;
         return true;
       case SDL_MOUSEBUTTONDOWN:
         if (e.button.button != SDL_BUTTON_LEFT && e.button.button != SDL_BUTTON_RIGHT) return false;
         out->type = e.button.button == SDL_BUTTON_LEFT ? InputEvent::Type::kLeftDown : InputEvent::Type::kRightDown;
-        out->x = Clamp(e.button.x, kWidth);
-        out->y = Clamp(e.button.y, kHeight);
+        out->x = e.button.x;
+        out->y = e.button.y;
         return true;
       case SDL_KEYDOWN:
         return TranslateKey(e.key, out);
@@ -231,6 +264,7 @@ class SdlPlatform : public Platform {
   }
 
   bool video_started_ = false;
+  bool cursor_shown_ = true;
   bool full_screen_ = false;
   SDL_Window* window_ = nullptr;
   SDL_Renderer* renderer_ = nullptr;
