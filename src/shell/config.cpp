@@ -66,7 +66,7 @@ void ReadConfigFile(Game& g) {
     if (l.empty()) continue;
     if (BeginsWith(l, "//") || BeginsWith(l, "／／"_sjv)) continue;
     if (BeginsWith(l, "＃ウインドウ"_sjv) || BeginsWith(l, "＃ウィンドウ"_sjv)) {
-      if (!cfg.window_mode_set) g.shell.window_mode = l.find("選択"_sjv) != std::string_view::npos ? 2 : 1;
+      if (!cfg.window_mode_set) g.shell.window_mode = FindText(l, "選択"_sjv) >= 0 ? 2 : 1;
     } else if (BeginsWith(l, "＃ゲーム名"_sjv) || BeginsWith(l, "＃ゲームタイトル"_sjv)) {
       ++i;
       CopyText(cfg.game_title, i < count ? std::string_view(table[i]) : std::string_view());

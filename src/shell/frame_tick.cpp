@@ -88,6 +88,7 @@ bool FrameTick(Game& g) {
   PollSoundDevices(g);
   UpdateClickMark(g);
   TrackPointerInWindow(g);
+  g.platform->ShowArrowCursor(!(g.gfx.pseudo_cursor_on && sh.pointer_in_client));
 
   if (sh.error_pause) return false;
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace piko {
@@ -49,6 +50,7 @@ struct ShellState {
   int time_wait_length = 0;
 
   // Window input.
+  int main_window = 0;  // 1 while the main window exists
   int pointer_in_client = 0;
   int pointer_x = 0;
   int pointer_y = 0;
@@ -94,6 +96,10 @@ bool AnyWaitFlag(const Game& g);
 // The window procedure.
 void HandleWindowEvent(Game& g, const InputEvent& event);
 void ReleaseClickWait(Game& g);
+// A client-area position in 640 by 480 screen coordinates, for the window
+// as it is now (resized, full screen, letterboxed).
+void ToScreenCoordinates(Game& g, int x, int y, int* screen_x, int* screen_y);
+void TrackPointerInWindow(Game& g);
 
 // Configuration (piko.ini).
 void ReadConfigFile(Game& g);
@@ -103,6 +109,9 @@ void Shutdown(Game& g);
 void QuitGame(Game& g);  // "＃終了"
 int Sweep(Game& g, long process_number);
 void ResetSoundAndEffects(Game& g);
-void TrackPointerInWindow(Game& g);
+// The command line that starts the sweep instance for this process.
+std::string SweepCommandLine(std::string_view program_path, long process_number);
+// Deletes the fonts and other drawing objects the player made.
+void DeleteGdiObjects(Game& g);
 
 }  // namespace piko

@@ -1,36 +1,62 @@
 // Shutdown, the sweep of the temporary files, and the reset at restart.
-#include <signal.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
 
 #include "base/sjis.h"
 #include "platform/files.h"
+#include "platform/process.h"
 #include "shell/game.h"
 
 namespace piko {
 
+namespace {
+
+void DeleteTemporaryFile(const char* name) {
+  if (ProbeFile(name) == 2) DeleteGameFile(name);
+}
+
+// A second instance of the player waits for this one to end and then
+// removes the files that only an ended player can remove.
+void StartSweepInstance(Game& g) {
+  std::string path = ProgramFilePath();
+  if (path.empty()) return;
+  g.platform->StartProcess(SweepCommandLine(path, CurrentProcessId()));
+}
+
+}  // namespace
+
+std::string SweepCommandLine(std::string_view program_path, long process_number) {
+  char number[32];
+  std::snprintf(number, sizeof number, "%10ld", process_number);
+  return "\"" + std::string(program_path) + "\" /sweep " + number;
+}
+
+// The fonts of the text facilities are deleted here by the parts that make
+// them; until they exist the player holds no drawing objects.
+void DeleteGdiObjects(Game&) {}
+
 void Shutdown(Game& g) {
+  if (g.shell.quit_requested) return;
   StopAllSound(g);
+  DeleteTemporaryFile("MID_CPY");
+  DeleteTemporaryFile("MP3_DECO");
+  DeleteTemporaryFile("jp_deco");
   FreeTypingSounds(g);
-  UninstallFontFolder(g);
+  StartSweepInstance(g);
+  DeleteGdiObjects(g);
   ReleaseDisplay(g);
   g.platform->DestroyMainWindow();
+  g.shell.main_window = 0;
   g.shell.quit_requested = 1;
 }
 
 void QuitGame(Game& g) { Shutdown(g); }
 
 int Sweep(Game&, long process_number) {
-  // Wait for the player that started us; a process that is gone needs none.
-  if (process_number > 0) {
-    while (::kill(static_cast<pid_t>(process_number), 0) == 0 || errno == EPERM) ::usleep(50 * 1000);
-  }
+  WaitForProcessEnd(process_number);
   for (int i = 0; i < 900; ++i) {
     char name[32];
     std::snprintf(name, sizeof name, "av_deco%d", i);
-    if (ProbeFile(name) == 2) DeleteGameFile(name);
+    DeleteTemporaryFile(name);
   }
   return 0;
 }

@@ -74,14 +74,25 @@ int StartUp(Game& g) {
   InstallFontFolder(g);
 
   // The window and the display. piko's display is always 16 bits deep, so
-  // the desktop-depth question of the old player never stops a game here.
-  if (!g.platform->CreateMainWindow(g.shell.window_mode == 0, Title(g))) {
-    ReleaseDisplay(g);
-    return 0;
-  }
-  if (!CreateDisplay(g)) {
-    ReleaseDisplay(g);
-    return 0;
+  // the desktop-depth check of the old player always passes here.
+  if (g.shell.window_mode != 0) {
+    if (!g.platform->CreateMainWindow(false, Title(g))) {
+      ReleaseDisplay(g);
+      return 0;
+    }
+    g.shell.main_window = 1;
+    if (!CreateWindowedDisplay(g)) {
+      ReportDisplayFailure(g);
+      return 0;
+    }
+  } else {
+    // The old player did not test this window; the display set-up then
+    // failed for the want of it.
+    g.shell.main_window = g.platform->CreateMainWindow(true, Title(g)) ? 1 : 0;
+    if (!CreateFullScreenDisplay(g)) {
+      ReleaseDisplay(g);
+      return 0;
+    }
   }
 
   CopyText(g.text.dialogue_face, "ＭＳ Ｐゴシック"_sjv);
@@ -95,7 +106,7 @@ int StartUp(Game& g) {
     ReleaseDisplay(g);
     return 0;
   }
-  SetColourKeys(g, 255, 255, 255);
+  SetColourKeys(g, g.gfx.mask_colour_r, g.gfx.mask_colour_g, g.gfx.mask_colour_b);
   DrawDefaultDialogueFrame(g);
   FillChoiceHighlightBar(g);
   ClearPersonSurface(g);

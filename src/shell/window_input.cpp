@@ -2,6 +2,7 @@
 // wait flags. It never executes scenario lines itself; taking a choice only
 // moves the line counter to the chosen target.
 #include "base/fixed_text.h"
+#include "platform/screen_mapping.h"
 #include "shell/game.h"
 
 namespace piko {
@@ -139,17 +140,24 @@ void HandleWindowEvent(Game& g, const InputEvent& e) {
     case InputEvent::Type::kKeyDown:
       KeyDown(g, e);
       break;
-    case InputEvent::Type::kMouseMove:
-      MouseMove(g, e.x, e.y);
+    case InputEvent::Type::kMouseMove: {
+      int x, y;
+      ToScreenCoordinates(g, e.x, e.y, &x, &y);
+      MouseMove(g, x, y);
       break;
-    case InputEvent::Type::kLeftDown:
-      LeftButton(g, e.x, e.y);
+    }
+    case InputEvent::Type::kLeftDown: {
+      int x, y;
+      ToScreenCoordinates(g, e.x, e.y, &x, &y);
+      LeftButton(g, x, y);
       break;
+    }
     case InputEvent::Type::kRightDown:
       StartRightClickScenario(g);
       break;
     case InputEvent::Type::kPointerLeft:
       g.shell.pointer_in_client = 0;
+      g.platform->ShowArrowCursor(true);
       break;
     case InputEvent::Type::kClose:
       Shutdown(g);
@@ -159,6 +167,17 @@ void HandleWindowEvent(Game& g, const InputEvent& e) {
   }
 }
 
-void TrackPointerInWindow(Game&) {}
+void ToScreenCoordinates(Game& g, int x, int y, int* screen_x, int* screen_y) {
+  int w = 0, h = 0;
+  g.platform->GetClientSize(&w, &h);
+  ClientToScreen(w, h, x, y, screen_x, screen_y);
+}
+
+// The pointer can leave a window faster than the window hears of it; the
+// pseudo-cursor must then not stay drawn at the edge.
+void TrackPointerInWindow(Game& g) {
+  if (!g.gfx.pseudo_cursor_on || g.shell.window_mode == 0) return;
+  if (!g.platform->PointerOverWindow()) g.shell.pointer_in_client = 0;
+}
 
 }  // namespace piko
