@@ -2,6 +2,9 @@
 // and timed choices.
 #pragma once
 
+#include <cstdint>
+#include <string_view>
+
 namespace piko {
 
 struct Game;
@@ -12,6 +15,8 @@ struct ChoiceState {
   int choice_count = 0;
   int hover_picture_shown = 0;
   int timed_choice_running = 0;
+  int time_limit = 0;          // milliseconds
+  uint32_t time_limit_start = 0;
   char choice_face[256] = {};
 };
 
@@ -27,6 +32,14 @@ void SetChoiceHighlightColour(Game& g);  // "＃選択反転色"
 void OpenChoiceMenu(Game& g);    // "＃選択"
 void SkipChoiceTarget(Game& g);  // "＃0" to "＃9" met in normal flow
 void PassBlockEnd(Game& g);      // "＃＃＃＃" met in normal flow
+
+// The block search shared by choices and branches. Choice mode finds a
+// target label at the level of the block that starts after `line_pos`;
+// end mode finds the "＃＃＃＃" closing the block that holds `line_pos`.
+enum class BlockSearch { kChoice, kEnd };
+int FindBlockTarget(const Game& g, std::string_view label, BlockSearch mode);
+// Arms the time limit written "＃時間（…）＃" on a choice line; 1 or 0.
+int ArmTimeLimit(Game& g, std::string_view line);
 
 // Entry points used by the shell.
 void TimeLimitTick(Game& g);

@@ -12,10 +12,7 @@ void SetChoiceFrame(Game& g) { NotBuiltYet(g, "＃選択枠"_sj); }
 void SetChoiceFont(Game& g) { NotBuiltYet(g, "＃選択フォント"_sj); }
 void SetChoiceHighlightColour(Game& g) { NotBuiltYet(g, "＃選択反転色"_sj); }
 void OpenChoiceMenu(Game& g) { NotBuiltYet(g, "＃選択"_sj); }
-void SkipChoiceTarget(Game& g) { NotBuiltYet(g, "＃0"_sj); }
 
-void PassBlockEnd(Game&) {}
-int ChoiceTarget(Game&, int) { return 0; }
 int ChoiceItemAt(Game&, int, int) { return 0; }
 int PictureChoiceAreaAt(Game&, int, int) { return 0; }
 void HoverPictureChoice(Game&, int, int) {}

@@ -9,6 +9,9 @@ inline constexpr int kTypingFaceBytes = 256;
 
 struct TypingState {
   char typing_face[kTypingFaceBytes] = {};
+  // A result the timeout of a timed exercise writes: the numeric slot.
+  int result_requested = 0;
+  int result_slot = -1;
 };
 
 void StartTypingGame(Game& g);  // "＃タイピング"
