@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "tools/mp3_command.h"
 #include "tools/pack.h"
 #include "tools/picture_command.h"
 
@@ -81,6 +82,7 @@ int main(int argc, char** argv) {
   if (command == "pack") return Pack(argc, argv, false);
   if (command == "unpack") return Pack(argc, argv, true);
   if (command == "picture") return piko::RunPictureCommand(argc - 1, argv + 1);
+  if (command == "mp3") return RunMp3Command(argc - 1, argv + 1);
   if (command == "--help" || command == "-h") {
     std::fputs(kUsage, stdout);
     return 0;
