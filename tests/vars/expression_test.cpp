@@ -108,13 +108,6 @@ TEST(EvaluateExpression, LengthLimits) {
   EXPECT_EQ(Evaluate("(1)+(1)+(1)"), "3.000000");
 }
 
-TEST(ResultValue, TakesTheIntegerPartTowardZero) {
-  EXPECT_EQ(ResultValue("3.500000"), 3);
-  EXPECT_EQ(ResultValue("-3.500000"), -3);
-  EXPECT_EQ(ResultValue("-0.000000"), 0);
-  EXPECT_EQ(ResultValue("10000000.000000"), 10000000);
-}
-
 // Expressions over declared variables, from script text to the result.
 class ScriptExpressions : public ::testing::Test {
  protected:
