@@ -1,6 +1,8 @@
 // The window procedure: mouse and keyboard input turned into changes of the
 // wait flags. It never executes scenario lines itself; taking a choice only
 // moves the line counter to the chosen target.
+#include <cctype>
+
 #include "base/fixed_text.h"
 #include "platform/screen_mapping.h"
 #include "shell/game.h"
@@ -119,7 +121,7 @@ void KeyDown(Game& g, const InputEvent& e) {
       }
       break;
     default:
-      if (sh.typing_running) TypeCharacter(g, e.code);
+      if (sh.typing_running) TypeCharacter(g, e.code >= 0 && e.code <= 255 ? std::toupper(e.code) : e.code);
       break;
   }
 }
