@@ -160,7 +160,9 @@ TEST(WorkSurfaces, SizesAndColourKeys) {
     EXPECT_EQ(s.width, e.w) << e.id;
     EXPECT_EQ(s.height, e.h) << e.id;
     EXPECT_EQ(s.keyed, e.key != 0) << e.id;
-    if (e.key) EXPECT_EQ(s.colour_key, keys[e.key]) << e.id;
+    if (e.key) {
+      EXPECT_EQ(s.colour_key, keys[e.key]) << e.id;
+    }
   }
   int made = 0;
   for (const Surface& s : t.g().gfx.surfaces) made += s.width > 0;

@@ -207,42 +207,6 @@ TEST(Dispatcher, CommandsNotYetBuiltSaySo) {
   EXPECT_EQ(t.platform.diagnostics[0], "unimplemented ＃絵");
 }
 
-TEST(WindowInput, ClickDuringAnErrorReportOnlyDismissesIt) {
-  TempGameFolder folder;
-  TestGame t;
-  ASSERT_TRUE(t.Load(folder, "// a"));
-  Game& g = t.g();
-  g.shell.error_pause = 1;
-  g.shell.click_wait = 1;
-  g.shell.restart_notice = 1;
-  g.shell.picture_scroll_click_wait = 1;
-  HandleWindowEvent(g, Click());
-  EXPECT_EQ(g.shell.error_pause, 0);
-  EXPECT_EQ(g.shell.click_wait, 0);
-  EXPECT_EQ(g.shell.picture_scroll_click_wait, 1);
-  EXPECT_EQ(g.shell.restart_notice, 1);
-  HandleWindowEvent(g, Click());
-  EXPECT_EQ(g.shell.picture_scroll_click_wait, 0);
-}
-
-TEST(WindowInput, EnterWithAnOpenMenuAndNoSelectionReleasesOnlyTheClickWait) {
-  TempGameFolder folder;
-  TestGame t;
-  ASSERT_TRUE(t.Load(folder, "// a"));
-  Game& g = t.g();
-  g.shell.choice_menu_open = 1;
-  g.shell.click_wait = 1;
-  g.choice.selected_choice = 0;
-  g.choice.choice_count = 3;
-  HandleWindowEvent(g, KeyEvent(Key::kEnter));
-  EXPECT_EQ(g.shell.click_wait, 0);
-  EXPECT_EQ(g.shell.choice_menu_open, 1);
-  HandleWindowEvent(g, KeyEvent(Key::kUp));
-  EXPECT_EQ(g.choice.selected_choice, 1);
-  for (int i = 0; i < 5; ++i) HandleWindowEvent(g, KeyEvent(Key::kDown));
-  EXPECT_EQ(g.choice.selected_choice, 3);
-}
-
 TEST(WindowInput, EscapeAndCloseShutDown) {
   InputEvent close;
   close.type = InputEvent::Type::kClose;
