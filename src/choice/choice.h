@@ -41,6 +41,9 @@ int FindBlockTarget(const Game& g, std::string_view label, BlockSearch mode);
 // Arms the time limit written "＃時間（…）＃" on a choice line; 1 or 0.
 int ArmTimeLimit(Game& g, std::string_view line);
 
+// The open choice menu, drawn by ComposeFrame.
+void DrawChoiceMenu(Game& g);
+
 // Entry points used by the shell.
 void TimeLimitTick(Game& g);
 int ChoiceTarget(Game& g, int choice);

@@ -13,6 +13,7 @@ void SetChoiceFont(Game& g) { NotBuiltYet(g, "＃選択フォント"_sj); }
 void SetChoiceHighlightColour(Game& g) { NotBuiltYet(g, "＃選択反転色"_sj); }
 void OpenChoiceMenu(Game& g) { NotBuiltYet(g, "＃選択"_sj); }
 
+void DrawChoiceMenu(Game&) {}
 int ChoiceItemAt(Game&, int, int) { return 0; }
 int PictureChoiceAreaAt(Game&, int, int) { return 0; }
 void HoverPictureChoice(Game&, int, int) {}

@@ -10,5 +10,7 @@ void SetClickMark(Game& g) { NotBuiltYet(g, "＃クリックマーク"_sj); }
 void SetPseudoCursor(Game& g) { NotBuiltYet(g, "＃疑似カーソル"_sj); }
 
 void UpdateClickMark(Game&) {}
+void DrawClickMark(Game&) {}
+void DrawPseudoCursor(Game&) {}
 
 }  // namespace piko

@@ -164,6 +164,12 @@ int ClassifyColour(const Game& g, const char (*declared)[kColourNameBytes], int 
 void ComposeFrame(Game& g);
 void AnimationStep(Game& g);
 void UpdateClickMark(Game& g);
+// ComposeFrame's steps owned by transitions, scrolling and the cursor.
+void DrawTransitionStep(Game& g);        // a running wipe or overlap
+void DrawFadeStep(Game& g);              // a running fade
+void DrawClickMark(Game& g);
+void DrawPseudoCursor(Game& g);
+void RedrawScrollView(Game& g, int which);  // 1 picture, 2 person, 3 foreground
 // Ends the scroll whose click wait is set (1 picture, 2 person, 3 foreground).
 void EndScrollByClick(Game& g, int which);
 

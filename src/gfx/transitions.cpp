@@ -10,4 +10,7 @@ void StartOverlap(Game& g) { NotBuiltYet(g, "＃絵オーバーラップ"_sj); }
 void StartFade(Game& g) { NotBuiltYet(g, "＃フェードイン"_sj); }
 void StartWipe(Game& g) { NotBuiltYet(g, "＃ワイプ"_sj); }
 
+void DrawTransitionStep(Game&) {}
+void DrawFadeStep(Game&) {}
+
 }  // namespace piko

@@ -23,6 +23,7 @@ void SetTextFont(Game& g) { NotBuiltYet(g, "＃フォント"_sj); }
 // The style words of "＃クリック待ち" come with the text window.
 void ApplyClickWaitStyle(Game&) {}
 void DrawDefaultDialogueFrame(Game&) {}
+void DrawDialogueWindow(Game&) {}
 void InstallFontFolder(Game&) {}
 void UninstallFontFolder(Game&) {}
 

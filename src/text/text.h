@@ -47,6 +47,10 @@ void SetOneCharacterDisplay(Game& g);   // "＃一文字", "＃１文字", "＃1
 void SetTextFont(Game& g);              // "＃フォント"
 
 // Entry points.
+// The frame's overlays, drawn by ComposeFrame in its order: the dialogue
+// window (when on and not hidden by the player) and the variable display.
+void DrawDialogueWindow(Game& g);
+void DrawVariableDisplay(Game& g);
 void MarkVariableDisplayDirty(Game& g);
 void InstallFontFolder(Game& g);
 void UninstallFontFolder(Game& g);

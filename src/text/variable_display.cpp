@@ -11,6 +11,7 @@ void SetVariableDisplayPosition(Game& g) { NotBuiltYet(g, "＃変数表示位置
 void SetVariableDisplayFont(Game& g) { NotBuiltYet(g, "＃変数表示フォント"_sj); }
 void ShowVariableDisplay(Game& g) { NotBuiltYet(g, "＃変数表示"_sj); }
 
+void DrawVariableDisplay(Game&) {}
 void MarkVariableDisplayDirty(Game& g) { g.text.variable_display_dirty = 1; }
 
 }  // namespace piko

@@ -16,6 +16,7 @@ struct TypingState {
 
 void StartTypingGame(Game& g);  // "＃タイピング"
 void TypeCharacter(Game& g, int code);
+void DrawTypingGame(Game& g);  // ComposeFrame, while the exercise runs
 void TypingTimeLimitTick(Game& g);
 void FreeTypingSounds(Game& g);
 

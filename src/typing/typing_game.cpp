@@ -9,6 +9,7 @@ namespace piko {
 void StartTypingGame(Game& g) { NotBuiltYet(g, "＃タイピング"_sj); }
 
 void TypeCharacter(Game&, int) {}
+void DrawTypingGame(Game&) {}
 void TypingTimeLimitTick(Game&) {}
 void FreeTypingSounds(Game&) {}
 
