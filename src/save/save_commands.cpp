@@ -1,4 +1,5 @@
-// Save and load; to come.
+// "＃セーブ" and "＃ロード". Scripts save and load explicitly; the checked
+// forms jump to a label when the file situation needs the script to decide.
 #include <string>
 
 #include "base/sjis.h"
@@ -6,7 +7,84 @@
 
 namespace piko {
 
-void SaveGameCommand(Game& g) { NotBuiltYet(g, "＃セーブ"_sj); }
-void LoadGameCommand(Game& g) { NotBuiltYet(g, "＃ロード"_sj); }
+namespace {
+
+bool LineHas(const Game& g, std::string_view word) { return FindText(LineAt(g, g.script.line_pos), word) >= 0; }
+
+}  // namespace
+
+void SaveGameCommand(Game& g) {
+  ScriptState& s = g.script;
+  g.vars.save_load_used = 1;
+  if (!LineHas(g, "確認"_sjv)) {
+    ++s.line_pos;
+    std::string name(LineAt(g, s.line_pos));
+    if (name.empty()) {
+      ReportScriptError(g, "＃セーブするファイル名がありません"_sjv, "");
+      return;
+    }
+    write_save_file(g, name);
+    return;
+  }
+  std::string name(LineAt(g, s.line_pos + 1));
+  std::string label(LineAt(g, s.line_pos + 2));
+  if (name.empty()) {
+    ReportScriptError(g, "＃セーブ（上書き確認）する"_sjv, "ファイル名がありません"_sjv);
+    return;
+  }
+  if (label.empty()) {
+    ReportScriptError(g, "＃セーブ上書き確認時の"_sjv, "ラベル名がありません"_sjv);
+    return;
+  }
+  s.line_pos += 2;
+  // A folder of that name counts as existing: the script decides.
+  if (ProbeFile(name) == 0) {
+    write_save_file(g, name);
+    return;
+  }
+  int found = FindLabel(g, label);
+  if (found < 0) {
+    ReportScriptError(g, "上書き確認時のラベルが見つかりません"_sjv, label);
+    return;
+  }
+  s.line_pos = found;
+}
+
+void LoadGameCommand(Game& g) {
+  ScriptState& s = g.script;
+  g.vars.save_load_used = 1;
+  const int command = s.line_pos;
+  const int restore = LineHas(g, "復帰"_sjv) ? 1 : 0;
+  std::string name(LineAt(g, command + 1));
+  if (!LineHas(g, "確認"_sjv)) {
+    if (name.empty()) {
+      ReportScriptError(g, "＃ロードするファイル名がありません"_sjv, "");
+      return;
+    }
+    // A restored position is where play goes on; otherwise, after the name.
+    if (!read_save_file(g, restore) || !restore) s.line_pos = command + 1;
+    return;
+  }
+  std::string label(LineAt(g, command + 2));
+  if (name.empty()) {
+    ReportScriptError(g, "＃ロード（ファイル確認）する"_sjv, "ファイル名がありません"_sjv);
+    return;
+  }
+  if (label.empty()) {
+    ReportScriptError(g, "＃ロード確認時（指定ファイルがない場合）の"_sjv, "飛び先ラベル名がありません"_sjv);
+    return;
+  }
+  if (ProbeFile(name) == 2) {
+    if (!read_save_file(g, restore) || !restore) s.line_pos = command + 2;
+    return;
+  }
+  s.line_pos = command + 2;
+  int found = FindLabel(g, label);
+  if (found < 0) {
+    ReportScriptError(g, "＃ロード確認時のラベルが見つかりません"_sjv, label);
+    return;
+  }
+  s.line_pos = found;
+}
 
 }  // namespace piko

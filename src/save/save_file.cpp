@@ -1,0 +1,343 @@
+// The save file: writing it whole beside its target and renaming it into
+// place, and reading it back with every check made before anything changes.
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <climits>
+#include <cstring>
+#include <memory>
+#include <unordered_set>
+
+#include "base/fixed_text.h"
+#include "base/sjis.h"
+#include "gfx/picture_codecs.h"
+#include "platform/files.h"
+#include "shell/game.h"
+
+namespace piko {
+
+namespace {
+
+constexpr std::string_view kNumericMarker = "－－－－－－－－－－－－ピコラ変数データ"_sjv;
+constexpr std::string_view kStringMarker = "－－－－－－－－－－－－ピコラ文字変数データ"_sjv;
+constexpr std::string_view kHistoryMarker = "－－－－－－別シナリオ履歴"_sjv;
+constexpr std::string_view kLineMarker = "－－－－－今の行数"_sjv;
+constexpr std::string_view kEndMarker = "－－－－－－－－－－－－ピコラデータ終了"_sjv;
+
+// What the reader looks for; extra text around a marker is tolerated.
+constexpr std::string_view kNumericTag = "－ピコラ変数データ"_sjv;
+constexpr std::string_view kStringTag = "－ピコラ文字変数データ"_sjv;
+constexpr std::string_view kHistoryTag = "－別シナリオ履歴"_sjv;
+constexpr std::string_view kEndTag = "－ピコラデータ終了"_sjv;
+
+constexpr std::string_view kCrLf = "\r\n";
+
+// The C library's atoi, without its undefined overflow: blanks, a sign,
+// digits, clamped to the int range.
+int SaveInt(std::string_view text) {
+  size_t i = 0;
+  while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  long long value = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    value = value * 10 + (text[i] - '0');
+    if (value > static_cast<long long>(INT_MAX) + 1) value = static_cast<long long>(INT_MAX) + 1;
+  }
+  if (negative) value = -value;
+  return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
+}
+
+void AppendLine(std::string* out, std::string_view text) {
+  out->append(text);
+  out->append(kCrLf);
+}
+
+void AppendNumber(std::string* out, long long value) { AppendLine(out, std::to_string(value)); }
+
+// A key or name read from a file must fit the slot it goes into; the
+// running game can never have declared a longer or an empty one.
+bool FitsNameSlot(std::string_view name) {
+  return !name.empty() && name.size() < static_cast<size_t>(kVariableNameBytes);
+}
+
+struct Report {
+  std::string_view message;
+  std::string_view detail;
+};
+
+struct SavedStack {
+  int depth = 0;
+  std::unique_ptr<char[][kCallStackNameBytes]> names{new char[kCallStackNameSlots][kCallStackNameBytes]};
+  std::unique_ptr<int[]> return_lines{new int[kCallStackReturnSlots]};
+
+  void Take(const ScriptState& s) {
+    depth = s.call_depth;
+    std::memcpy(names.get(), s.call_stack_names, sizeof s.call_stack_names);
+    std::memcpy(return_lines.get(), s.call_stack_return_lines, sizeof s.call_stack_return_lines);
+  }
+  void PutBack(ScriptState& s) const {
+    s.call_depth = depth;
+    std::memcpy(s.call_stack_names, names.get(), sizeof s.call_stack_names);
+    std::memcpy(s.call_stack_return_lines, return_lines.get(), sizeof s.call_stack_return_lines);
+  }
+};
+
+bool WriteWhole(FILE* f, const std::string& text) {
+  return std::fwrite(text.data(), 1, text.size(), f) == text.size() && std::fflush(f) == 0;
+}
+
+}  // namespace
+
+void SplitSaveLines(FILE* f, SaveLines* out) {
+  out->lines.clear();
+  out->terminated = 0;
+  out->fault = SaveLines::Fault::kNone;
+  std::string line;
+  size_t length = 0;  // bytes of the line, a zero byte and what follows included
+  bool cut = false;
+  auto end_line = [&](bool terminated) {
+    out->lines.push_back(line);
+    if (terminated) ++out->terminated;
+    line.clear();
+    length = 0;
+    cut = false;
+    if (out->lines.size() > static_cast<size_t>(kMaxSaveLines)) out->fault = SaveLines::Fault::kTooManyLines;
+  };
+  int c;
+  while ((c = std::getc(f)) != EOF) {
+    if (c == '\r') {
+      int next = std::getc(f);
+      if (next == '\n') c = '\n';
+      else if (next != EOF) std::ungetc(next, f);
+    }
+    if (c == '\n') {
+      end_line(true);
+      if (out->fault != SaveLines::Fault::kNone) return;
+      continue;
+    }
+    if (++length > static_cast<size_t>(kSaveLineBytes - 1)) {
+      out->fault = SaveLines::Fault::kLineTooLong;
+      return;
+    }
+    if (c == 0) cut = true;
+    if (!cut) line.push_back(static_cast<char>(c));
+  }
+  if (length > 0) end_line(false);
+}
+
+std::string SavePath(const Game& g, std::string_view name) {
+  std::string_view folder = TextOf(g.shell.game_folder);
+  // Without a game folder the name stays relative to the current directory
+  // instead of becoming a path from the root.
+  if (folder.empty()) return std::string(name);
+  std::string path(folder);
+  path += '\\';
+  path.append(name);
+  return path;
+}
+
+std::string FormatSaveFile(const Game& g) {
+  const VarsState& v = g.vars;
+  const ScriptState& s = g.script;
+  std::string out;
+  AppendLine(&out, kNumericMarker);
+  int numeric = std::clamp(v.numeric_count, 0, kNumericSlots);
+  AppendNumber(&out, numeric);
+  for (int i = 0; i < numeric; ++i) {
+    AppendLine(&out, TextOf(v.numeric_keys[i]));
+    AppendNumber(&out, v.numeric_values[i]);
+  }
+  AppendLine(&out, kStringMarker);
+  int strings = std::clamp(v.string_count, 0, kStringSlots);
+  AppendNumber(&out, strings);
+  for (int i = 0; i < strings; ++i) {
+    AppendLine(&out, TextOf(v.string_names[i]));
+    AppendLine(&out, TextOf(v.string_values[i]));
+  }
+  AppendLine(&out, kHistoryMarker);
+  int depth = std::clamp(s.call_depth, 0, kCallStackNameSlots - 1);
+  AppendNumber(&out, depth);
+  for (int level = 0; level <= depth; ++level) {
+    AppendLine(&out, TextOf(s.call_stack_names[level]));
+    AppendNumber(&out, level < kCallStackReturnSlots ? s.call_stack_return_lines[level] : 0);
+  }
+  AppendLine(&out, kLineMarker);
+  AppendNumber(&out, s.line_pos);
+  AppendLine(&out, kEndMarker);
+  return out;
+}
+
+int write_save_file(Game& g, std::string_view name) {
+  const std::string path = SavePath(g, name);
+  const std::string fresh = path + std::string(kNewSaveSuffix);
+  const bool scrambled = g.save.scrambled_saves != 0;
+  const std::string plain = scrambled ? SavePath(g, kSaveScratchName) : fresh;
+  const std::string text = FormatSaveFile(g);
+
+  FILE* f = OpenGameFile(plain, "wb");
+  if (!f) {
+    ReportScriptError(g, "ファイルのオープンに失敗しました"_sjv, scrambled ? std::string_view(plain) : path);
+    return 0;
+  }
+  bool written = WriteWhole(f, text);
+  if (!written) ReportScriptError(g, "書き込みエラー発生"_sjv, "何らかのマシントラブルが考えられます"_sjv);
+  // Complete means on the disk, not only handed to the system.
+  bool synced = written && ::fsync(::fileno(f)) == 0;
+  bool closed = std::fclose(f) == 0;
+  if (!closed || (written && !synced)) {
+    ReportScriptError(g, "ファイルをクローズできません"_sjv, "何らかのマシントラブルと考えられます"_sjv);
+  }
+  if (!written || !synced || !closed) {
+    DeleteGameFile(plain);
+    return 0;
+  }
+
+  if (scrambled) {
+    int copied = UnscrambleFile(plain, fresh);
+    DeleteGameFile(plain);
+    if (!copied) {
+      DeleteGameFile(fresh);
+      ReportScriptError(g, "ファイルのオープンに失敗しました"_sjv, path);
+      return 0;
+    }
+  }
+  // The old save is replaced only now, by the complete new one.
+  if (!RenameGameFile(fresh, path)) {
+    DeleteGameFile(fresh);
+    ReportScriptError(g, "ファイルのオープンに失敗しました"_sjv, path);
+    return 0;
+  }
+  return 1;
+}
+
+int read_save_file(Game& g, int restore) {
+  const std::string name(LineAt(g, g.script.line_pos + 1));
+  const std::string path = SavePath(g, name);
+  std::string source = path;
+  if (g.save.scrambled_saves) {
+    source = SavePath(g, kLoadScratchName);
+    // A copy left by an earlier failed load must never stand in for a
+    // file that is not there.
+    if (!UnscrambleFile(path, source)) {
+      DeleteGameFile(source);
+      ReportScriptError(g, "ファイルが開けません"_sjv, path);
+      return 0;
+    }
+  }
+  FILE* f = OpenGameFile(source, "rb");
+  if (!f) {
+    ReportScriptError(g, "ファイルが開けません"_sjv, source);
+    return 0;
+  }
+  SaveLines file;
+  SplitSaveLines(f, &file);
+  bool closed = std::fclose(f) == 0;
+  if (file.fault == SaveLines::Fault::kLineTooLong) {
+    ReportScriptError(g, "１行のデータが長すぎます（データ破壊）"_sjv, source);
+    return 0;
+  }
+  if (file.fault == SaveLines::Fault::kTooManyLines) {
+    ReportScriptError(g, "データ行が長すぎます（データ破壊）"_sjv, source);
+    return 0;
+  }
+  if (!closed) {
+    ReportScriptError(g, "ファイルがクローズできません"_sjv, source);
+    return 0;
+  }
+  int ok = ApplySaveLines(g, file, restore, source);
+  if (ok && g.save.scrambled_saves) DeleteGameFile(source);
+  return ok;
+}
+
+int ApplySaveLines(Game& g, const SaveLines& file, int restore, std::string_view path) {
+  const std::vector<std::string>& lines = file.lines;
+  const long long count = static_cast<long long>(lines.size());
+  auto line = [&](long long i) -> std::string_view {
+    return i >= 0 && i < count ? std::string_view(lines[static_cast<size_t>(i)]) : std::string_view();
+  };
+  auto has = [&](long long i, std::string_view tag) { return i >= 0 && i < count && FindText(line(i), tag) >= 0; };
+  auto fail = [&](std::string_view message, std::string_view detail) {
+    ReportScriptError(g, message, detail);
+    return 0;
+  };
+
+  if (!has(0, kNumericTag)) return fail("データ形式が 違います"_sjv, path);
+  if (file.terminated == 0 || !has(file.terminated - 1, kEndTag)) return fail("フッター が破壊されています"_sjv, path);
+  // Negative counts would point back into the file and a count past 500
+  // string variables past the table; both are damage.
+  const long long n = SaveInt(line(1));
+  if (n < 0 || !has(2 * n + 2, kStringTag)) return fail(" ピコラ文字変数データが破壊されています"_sjv, path);
+  const long long m = SaveInt(line(2 * n + 3));
+  if (m < 0 || m > kMaxStringVariables || !has(2 * n + 2 * m + 4, kHistoryTag)) {
+    return fail("シナリオ履歴データ が破壊されています"_sjv, path);
+  }
+
+  // Same game: the declared count, and every declared key somewhere in the
+  // file as a whole line.
+  const VarsState& v = g.vars;
+  bool same_game = n == v.numeric_count;
+  if (same_game) {
+    std::unordered_set<std::string_view> whole_lines(lines.begin(), lines.end());
+    for (int i = 0; i < v.numeric_count && same_game; ++i) same_game = whole_lines.count(TextOf(v.numeric_keys[i])) > 0;
+  }
+  for (long long i = 0; i < n && same_game; ++i) same_game = FitsNameSlot(line(2 + 2 * i));
+  for (long long j = 0; j < m && same_game; ++j) same_game = FitsNameSlot(line(2 * n + 4 + 2 * j));
+  if (!same_game) return fail("このデータは現在のゲームデータではありません"_sjv, path);
+
+  // The position is checked whole before anything changes, so a damaged
+  // history leaves the variables as they were.
+  const long long history = 2 * n + 2 * m + 4;
+  long long depth = 0;
+  int restored_line = 0;
+  if (restore) {
+    constexpr std::string_view kBadHistory = "シナリオ復帰データが破壊されています"_sjv;
+    if (!has(history + 2, "start"_sjv)) return fail(kBadHistory, path);
+    depth = SaveInt(line(history + 1));
+    if (depth < 0 || depth >= kCallStackNameSlots || history + 2 * depth + 5 >= count) return fail(kBadHistory, path);
+    restored_line = SaveInt(line(history + 2 * depth + 5));
+    if (restored_line < 0 || restored_line >= kLineGuard) return fail(kBadHistory, path);
+  }
+
+  ScriptState& s = g.script;
+  if (restore) {
+    SavedStack before;
+    before.Take(s);
+    s.call_depth = static_cast<int>(depth);
+    for (int level = 0; level <= depth; ++level) {
+      CopyText(s.call_stack_names[level], line(history + 2 + 2 * level));
+      if (level < kCallStackReturnSlots) s.call_stack_return_lines[level] = SaveInt(line(history + 3 + 2 * level));
+    }
+    std::string scenario(TextOf(s.call_stack_names[s.call_depth]));
+    if (!LoadScenario(g, scenario)) {
+      // The loaded scenario stays the one the stack names.
+      before.PutBack(s);
+      return fail("復帰先のシナリオが見つかりません"_sjv, scenario);
+    }
+  }
+
+  VarsState& w = g.vars;
+  ClearVariableTables(g);
+  for (long long i = 0; i < n; ++i) {
+    CopyText(w.numeric_keys[i], line(2 + 2 * i));
+    w.numeric_values[i] = SaveInt(line(3 + 2 * i));
+  }
+  w.numeric_count = static_cast<int>(n);
+  rebuild_numeric_index(g);
+  for (long long j = 0; j < m; ++j) {
+    CopyText(w.string_names[j], line(2 * n + 4 + 2 * j));
+    SetStringValue(g, static_cast<int>(j), line(2 * n + 5 + 2 * j));
+  }
+  w.string_count = static_cast<int>(m);
+  if (g.text.variable_display_shown) MarkVariableDisplayDirty(g);
+
+  if (restore) {
+    s.line_pos = restored_line;
+    // The restored stack holds no level entered with the right button.
+    s.in_right_click_scenario = 0;
+  }
+  return 1;
+}
+
+}  // namespace piko
