@@ -22,7 +22,7 @@ void CloseBlocks(Game& g) {
   if (t.narration_mode) {
     t.narration_mode = 0;
     gfx.click_mark_x = 10;
-    gfx.click_mark_y = t.narration_line_offset + 10;
+    gfx.click_mark_y = t.line_offset + 10;
     if (!t.narration_no_wait) g.shell.click_wait = 1;
   }
   if (g.vars.numeric_decl_mode) g.vars.numeric_decl_mode = 0;

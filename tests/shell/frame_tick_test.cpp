@@ -182,7 +182,7 @@ TEST(Dispatcher, EmptyLineClosesEveryOpenBlock) {
   Game& g = t.g();
   g.text.dialogue_mode = 1;
   g.text.narration_mode = 1;
-  g.text.narration_line_offset = 60;
+  g.text.line_offset = 60;
   g.vars.numeric_decl_mode = 1;
   g.vars.string_decl_mode = 1;
   DispatchLine(g);
