@@ -6,12 +6,22 @@
 
 namespace piko {
 
+namespace {
+
+// The still picture stays shown, at its first frame.
+void StopPartialAnimation(Game& g, int which) {
+  g.gfx.partials[which].animating = 0;
+  g.gfx.partials[which].frame = 1;
+}
+
+}  // namespace
+
 void StopPersonAnimation(Game& g) { NotBuiltYet(g, "＃人物アニメオフ"_sj); }
 void StopForegroundAnimation(Game& g) { NotBuiltYet(g, "＃前景アニメオフ"_sj); }
-void StopPartialAnimationPicture1(Game& g) { NotBuiltYet(g, "＃部分アニメ絵１オフ"_sj); }
-void StopPartialAnimationPicture2(Game& g) { NotBuiltYet(g, "＃部分アニメ絵２オフ"_sj); }
-void StopPartialAnimationPerson1(Game& g) { NotBuiltYet(g, "＃部分アニメ人物１オフ"_sj); }
-void StopPartialAnimationPerson2(Game& g) { NotBuiltYet(g, "＃部分アニメ人物２オフ"_sj); }
+void StopPartialAnimationPicture1(Game& g) { StopPartialAnimation(g, kPartialPicture1); }
+void StopPartialAnimationPicture2(Game& g) { StopPartialAnimation(g, kPartialPicture2); }
+void StopPartialAnimationPerson1(Game& g) { StopPartialAnimation(g, kPartialPerson1); }
+void StopPartialAnimationPerson2(Game& g) { StopPartialAnimation(g, kPartialPerson2); }
 void PreparePersonAnimation(Game& g) { NotBuiltYet(g, "＃人物アニメ準備"_sj); }
 void StartPersonAnimation(Game& g) { NotBuiltYet(g, "＃人物アニメオン"_sj); }
 void PrepareForegroundAnimation(Game& g) { NotBuiltYet(g, "＃前景アニメ準備"_sj); }

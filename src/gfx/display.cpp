@@ -187,11 +187,4 @@ int FillRect(Game& g, Surface& s, int x, int y, int w, int h, int r, int g_, int
 
 void ClearToWhite(Game& g, Surface& s) { FillRect(g, s, 0, 0, s.width, s.height, 255, 255, 255); }
 
-// Until the layers exist the frame is black.
-void ComposeFrame(Game& g) {
-  if (!g.gfx.display_ready) return;
-  std::fill(g.gfx.back_buffer.pixels.begin(), g.gfx.back_buffer.pixels.end(), 0);
-  Present(g);
-}
-
 }  // namespace piko

@@ -10,6 +10,7 @@
 namespace piko {
 
 struct Game;
+struct Bitmap;
 
 inline constexpr int kScreenWidth = 640;
 inline constexpr int kScreenHeight = 480;
@@ -52,6 +53,25 @@ struct Rgb {
 
 inline constexpr int kColourNameBytes = 256;
 
+// The four partial pictures, in the order of their records and strips.
+enum PartialId : int { kPartialPicture1, kPartialPicture2, kPartialPerson1, kPartialPerson2, kPartialCount };
+
+// A partial picture: frames side by side in a 640 by 160 strip, the
+// current one drawn at (x, y).
+struct PartialPicture {
+  int shown = 0;
+  int x = 0;
+  int y = 0;
+  int frame = 1;  // from 1
+  int animating = 0;
+  int random = 0;
+  int with_sound = 0;
+  int frame_width = 210;
+  int frame_height = 160;
+  int frame_count = 3;
+  int step = 1;
+};
+
 struct GfxState {
   PixelFormat pixel_format = PixelFormat::kRgb565;
   Surface back_buffer;  // BackBuffer: the 640 by 480 frame
@@ -78,7 +98,33 @@ struct GfxState {
   int last_colour_g = 0;
   int last_colour_b = 0;
 
+  // Layers: what ComposeFrame draws.
+  int background_on = 0;
+  int person_on = 0;
+  int foreground_on = 0;
+  int top_on = 0;  // also the narration text that TopSurface holds
+  int person_translucent = 0;
+  int person_rate = 0;  // percent
+  int foreground_translucent = 0;
+  int foreground_rate = 0;
+  int top_translucent = 0;
+  int top_rate = 0;
   int translucency_enabled = 1;
+  // "＃文章半透明オン": the frame behind the top-most layer is darkened
+  // (when translucency is enabled); "＃最前景" clears it.
+  int narration_veil = 0;
+  int back_screen_on[5] = {};  // layers 1 to 4 of the back screen
+  // 0 shows the layer's own surface; the person's 1 to 3 show
+  // BackScreen1Surface to BackScreen3Surface, the foreground's 1 shows
+  // BackScreen4Surface; anything else shows nothing.
+  int person_anim_on = 0;
+  int person_anim_frame = 0;
+  int foreground_anim_on = 0;
+  int foreground_anim_frame = 0;
+  PartialPicture partials[kPartialCount];
+  // The decoder's word on the last JPEG picture (CP932); nothing shows it.
+  char jpeg_message[256] = {};
+
   int pseudo_cursor_on = 0;
   int click_mark_on = 0;
   int click_mark_x = 0;
@@ -160,8 +206,39 @@ std::string_view ColourClassName(int r, int g_, int b);
 int ClassifyColour(const Game& g, const char (*declared)[kColourNameBytes], int count,
                    std::string_view* name = nullptr);
 
+// Pictures. A script names a picture without extension: picture_path +
+// name + ".sj1" (a scrambled JPEG, preferred when it exists) or ".sb1".
+int IsJpegPicture(const Game& g, std::string_view name);
+// Fills the surface with the mask colour and decodes the JPEG into it; a
+// picture that does not decode leaves the fill (nothing is reported).
+void LoadPictureToSurface(Game& g, std::string_view name, Surface& surface);
+// Fills (0, 0, width, height) with the mask colour and draws the BMP into
+// it from the origin. Returns 0 when the file cannot be loaded.
+int LoadBmpToSurface(Game& g, Surface& surface, std::string_view name, int width, int height);
+// The whole picture, JPEG or BMP, for the scrolls and overlaps. 1 or 0.
+int LoadPictureBitmap(Game& g, std::string_view name, Bitmap* out);
+// Fills the surface with the mask colour and draws 640 by 480 pixels of
+// the bitmap at (x, y).
+void BlitBitmapToSurface(Game& g, Surface& surface, const Bitmap& bitmap, int x, int y);
+
+// Layers.
+// Loads a picture into a full-screen layer with the options of the command
+// line ("追加", "位置", "マスク") and composes the frame. 1, or 0 after a
+// report.
+int LoadLayer(Game& g, Surface& layer, std::string_view command_name);
+// The partial picture that a command line names after "＃部分" or
+// "＃部分アニメ" (絵１, 絵2, 人物１, ...), or -1.
+int PartialOfCommand(std::string_view line);
+// Reads the strip's file name, X and Y and loads the strip. 1, or 0 after
+// a report.
+int LoadPartialStrip(Game& g, int which);
+// Draws the current frame of a shown partial picture onto target.
+void DrawPartialPicture(Game& g, Surface& target, int which);
+void ComposeBackScreen(Game& g);
+
 // Composition and the per-tick steps.
-void ComposeFrame(Game& g);
+// Draws the whole frame into the back buffer and, with present, shows it.
+void ComposeFrame(Game& g, int present = 1);
 void AnimationStep(Game& g);
 void UpdateClickMark(Game& g);
 // ComposeFrame's steps owned by transitions, scrolling and the cursor.
@@ -170,6 +247,8 @@ void DrawFadeStep(Game& g);              // a running fade
 void DrawClickMark(Game& g);
 void DrawPseudoCursor(Game& g);
 void RedrawScrollView(Game& g, int which);  // 1 picture, 2 person, 3 foreground
+// A layer's load and off commands end its scroll (1 picture, 2 person, 3 foreground).
+void StopScroll(Game& g, int which);
 // Ends the scroll whose click wait is set (1 picture, 2 person, 3 foreground).
 void EndScrollByClick(Game& g, int which);
 

@@ -69,7 +69,12 @@ void ResetSoundAndEffects(Game& g) {
   g.shell.fade_in_running = 0;
   g.shell.fade_out_running = 0;
   g.shell.overlap_running = 0;
-  g.gfx.translucency_enabled = 1;
+  GfxState& d = g.gfx;
+  d.background_on = d.person_on = d.foreground_on = d.top_on = 0;
+  for (PartialPicture& p : d.partials) p.shown = p.animating = 0;
+  d.person_anim_on = d.person_anim_frame = 0;
+  d.foreground_anim_on = d.foreground_anim_frame = 0;
+  d.translucency_enabled = 1;
   g.shell.anime_interval_ms = 40;
 }
 

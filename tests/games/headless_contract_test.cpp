@@ -44,8 +44,7 @@ TEST(HeadlessPlayer, TraceErrorsAndTheEndOfTheStartScenario) {
   std::vector<std::string> err = SplitLines(r.err);
   std::vector<std::string> expected = {
       "error start.st1:5: シナリオ上のミスです。 | これは間違い",
-      "unimplemented ＃絵",
-      "error start.st1:10: シナリオ上のミスです。 | 背景",
+      "error start.st1:10: ＃絵のファイル名が違います | 背景",
       "error start.st1:15: シナリオが終了しました。 | 始めから実行します。",
   };
   EXPECT_EQ(err, expected);

@@ -201,10 +201,10 @@ TEST(Dispatcher, EmptyLineClosesEveryOpenBlock) {
 TEST(Dispatcher, CommandsNotYetBuiltSaySo) {
   TempGameFolder folder;
   TestGame t;
-  ASSERT_TRUE(t.Load(folder, "＃絵\nbg"));
+  ASSERT_TRUE(t.Load(folder, "＃ワイプ\nbg"));
   t.RunLines(1);
   ASSERT_FALSE(t.platform.diagnostics.empty());
-  EXPECT_EQ(t.platform.diagnostics[0], "unimplemented ＃絵");
+  EXPECT_EQ(t.platform.diagnostics[0], "unimplemented ＃ワイプ");
 }
 
 TEST(WindowInput, EscapeAndCloseShutDown) {

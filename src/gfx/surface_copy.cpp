@@ -1,0 +1,71 @@
+#include "gfx/surface_copy.h"
+
+#include <algorithm>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace piko {
+
+void CopyRowKeyed(uint16_t* dst, const uint16_t* src, int n, uint16_t key) {
+  int i = 0;
+#if defined(__SSE2__)
+  // Eight pixels at a time. Layers are mostly either wholly transparent or
+  // wholly opaque over a block, so those two cases skip the merge.
+  const __m128i k = _mm_set1_epi16(static_cast<short>(key));
+  for (; i + 8 <= n; i += 8) {
+    __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+    __m128i hole = _mm_cmpeq_epi16(s, k);
+    int bits = _mm_movemask_epi8(hole);
+    if (bits == 0xFFFF) continue;
+    if (bits != 0) {
+      __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i));
+      s = _mm_or_si128(_mm_and_si128(hole, d), _mm_andnot_si128(hole, s));
+    }
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), s);
+  }
+#endif
+  for (; i < n; ++i) {
+    if (src[i] != key) dst[i] = src[i];
+  }
+}
+
+void CopyRect(Surface* dst, int dx, int dy, const Surface& src, int sx, int sy, int w, int h, bool keyed) {
+  // Clip against the source, then against the target.
+  if (sx < 0) {
+    w += sx;
+    dx -= sx;
+    sx = 0;
+  }
+  if (sy < 0) {
+    h += sy;
+    dy -= sy;
+    sy = 0;
+  }
+  if (dx < 0) {
+    w += dx;
+    sx -= dx;
+    dx = 0;
+  }
+  if (dy < 0) {
+    h += dy;
+    sy -= dy;
+    dy = 0;
+  }
+  w = std::min({w, src.width - sx, dst->width - dx});
+  h = std::min({h, src.height - sy, dst->height - dy});
+  if (w <= 0 || h <= 0) return;
+  if (keyed && src.keyed) {
+    for (int y = 0; y < h; ++y) CopyRowKeyed(dst->Row(dy + y) + dx, src.Row(sy + y) + sx, w, src.colour_key);
+  } else {
+    for (int y = 0; y < h; ++y) std::memmove(dst->Row(dy + y) + dx, src.Row(sy + y) + sx, static_cast<size_t>(w) * 2);
+  }
+}
+
+void CopyWhole(Surface* dst, const Surface& src, bool keyed) {
+  CopyRect(dst, 0, 0, src, 0, 0, src.width, src.height, keyed);
+}
+
+}  // namespace piko

@@ -1,0 +1,367 @@
+// The layer commands and the frame they compose, played as scripts over
+// pictures the tests paint.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "base/sjis.h"
+#include "gfx/picture_codecs.h"
+#include "gfx/surface_copy.h"
+#include "gfx/test_pictures.h"
+#include "vars/script_runner.h"
+
+namespace piko {
+namespace {
+
+using testing::Bmp24;
+using testing::Jpeg;
+using testing::PositionColour;
+using testing::Scrambled;
+using testing::Solid;
+
+constexpr uint32_t kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF, kWhite = 0xFFFFFF, kBlack = 0;
+
+struct LayerRun : testing::ScriptRun {
+  // Plays on in the same game: the layers stay as the last scenario left them.
+  bool Play(const std::string& utf8) {
+    g().shell.quit_requested = 0;
+    g().shell.error_pause = 0;
+    return ScriptRun::Play(utf8);
+  }
+  uint16_t Px(uint32_t rgb) { return PackPixel(g().gfx.pixel_format, rgb >> 16, (rgb >> 8) & 255, rgb & 255); }
+  void Picture(const std::string& name, const testing::Painter& paint, int w = 640, int h = 480) {
+    folder.WriteBytes(name + ".sb1", Bmp24(w, h, paint));
+  }
+  // The frame as the scenario left it (its end notice painted over it).
+  const Surface& Frame() {
+    g().shell.error_pause = 0;
+    ComposeFrame(g(), 0);
+    return g().gfx.back_buffer;
+  }
+  const Surface& Layer(SurfaceId id) { return g().gfx.surfaces[id]; }
+  std::string Errors() {
+    std::string all;
+    for (const auto& e : errors) all += e.message + " | " + e.detail + "\n";
+    return all;
+  }
+};
+
+// ---- Placement ----
+
+struct PlacementCase {
+  const char* position;  // the X and Y lines
+  int screen_x, screen_y, picture_x, picture_y;  // picture_x < 0: transparent there
+};
+
+class LayerPlacement : public ::testing::TestWithParam<PlacementCase> {};
+
+TEST_P(LayerPlacement, PutsThePicturePixelWhereItBelongs) {
+  const PlacementCase& c = GetParam();
+  LayerRun run;
+  run.Picture("p", PositionColour);
+  ASSERT_TRUE(run.Play(std::string("＃人物 位置\np\n") + c.position + "\n"));
+  EXPECT_EQ(run.Errors(), "");
+  uint16_t want = c.picture_x < 0 ? run.Px(kWhite) : run.Px(PositionColour(c.picture_x, c.picture_y));
+  EXPECT_EQ(run.Layer(PersonSurface).At(c.screen_x, c.screen_y), want);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Positions, LayerPlacement,
+    ::testing::Values(PlacementCase{"-100\n50", 0, 50, 100, 0}, PlacementCase{"-100\n50", 539, 479, 639, 429},
+                      PlacementCase{"-100\n50", 540, 100, -1, 0}, PlacementCase{"-100\n50", 10, 49, -1, 0},
+                      PlacementCase{"700\n0", 639, 0, 0, 0}, PlacementCase{"700\n0", 639, 479, 0, 479},
+                      PlacementCase{"700\n0", 638, 0, -1, 0}, PlacementCase{"0\n-30", 5, 0, 5, 30},
+                      PlacementCase{"0\n-30", 5, 450, -1, 0}, PlacementCase{"-700\n0", 0, 0, -1, 0},
+                      PlacementCase{"＃（2*5）＃\n3+4", 10, 7, 0, 0}));
+
+TEST(LayerOptions, AddKeepsTheOldPictureWhereTheNewOneIsTransparent) {
+  LayerRun run;
+  run.Picture("green", Solid(kGreen));
+  run.Picture("left_blue", [](int x, int) { return x < 320 ? kBlue : kWhite; });
+  ASSERT_TRUE(run.Play("＃前景\ngreen\n＃前景 追加\nleft_blue\n"));
+  EXPECT_EQ(run.Layer(ForegroundSurface).At(10, 10), run.Px(kBlue));
+  EXPECT_EQ(run.Layer(ForegroundSurface).At(400, 10), run.Px(kGreen));
+  ASSERT_TRUE(run.Play("＃前景\ngreen\n＃前景\nleft_blue\n"));
+  EXPECT_EQ(run.Layer(ForegroundSurface).At(400, 10), run.Px(kWhite));
+}
+
+TEST(LayerOptions, MaskTakesBlackAsTransparentAndKeepsTheLayer) {
+  LayerRun run;
+  run.Picture("green", Solid(kGreen));
+  run.Picture("black_left", [](int x, int) { return x < 320 ? kBlack : kRed; });
+  ASSERT_TRUE(run.Play("＃最前景\ngreen\n＃最前景 マスク\nblack_left\n"));
+  EXPECT_EQ(run.Errors(), "");
+  EXPECT_EQ(run.Layer(TopSurface).At(10, 10), run.Px(kGreen));
+  EXPECT_EQ(run.Layer(TopSurface).At(400, 10), run.Px(kRed));
+}
+
+// ---- Translucency ----
+
+struct RateCase {
+  const char* rate;
+  uint16_t expected;  // 5-6-5, red person over a blue background
+};
+
+class Translucency : public ::testing::TestWithParam<RateCase> {};
+
+TEST_P(Translucency, BlendsThePersonGroupAtItsRate) {
+  LayerRun run;
+  run.Picture("blue", Solid(kBlue));
+  run.Picture("red", [](int x, int) { return x < 600 ? kRed : kWhite; });
+  ASSERT_TRUE(run.Play(std::string("＃絵\nblue\n＃人物\nred\n＃人物半透明\n") + GetParam().rate + "\n"));
+  EXPECT_EQ(run.Errors(), "");
+  const Surface& f = run.Frame();
+  EXPECT_EQ(f.At(10, 10), GetParam().expected);
+  EXPECT_EQ(f.At(620, 10), 0x001F);  // the mask colour is never blended
+}
+
+INSTANTIATE_TEST_SUITE_P(Rates, Translucency,
+                         ::testing::Values(RateCase{"0", 0x001F}, RateCase{"1", 0x001F}, RateCase{"50", 0x780F},
+                                           RateCase{"25*2", 0x780F}, RateCase{"99", 0xF800},
+                                           RateCase{"100", 0xF800}, RateCase{"101", 0xF800},
+                                           RateCase{"102", 0x001F}, RateCase{"-5", 0x001F}));
+
+TEST(Translucency, OffDrawsTheGroupOpaqueAndAMissingRateIsReported) {
+  LayerRun run;
+  run.Picture("blue", Solid(kBlue));
+  run.Picture("red", Solid(kRed));
+  ASSERT_TRUE(run.Play("＃絵\nblue\n＃人物\nred\n＃人物半透明\n50\n＃人物半透明オフ\n＃前景半透明\n\n"));
+  EXPECT_EQ(run.Errors(), "半透明の半透明率（％）がありません | \n");
+  EXPECT_EQ(run.Frame().At(10, 10), 0xF800);
+  EXPECT_EQ(run.g().gfx.foreground_translucent, 0);
+}
+
+// ---- The mask colour ----
+
+TEST(MaskColour, ClampsEachComponentAndRekeysTheMaskSurfaces) {
+  LayerRun run;
+  ASSERT_TRUE(run.Play("＃マスクＲＧＢ\n300\n-5\n128\n"));
+  const GfxState& d = run.g().gfx;
+  EXPECT_EQ(d.mask_colour_r, 255);
+  EXPECT_EQ(d.mask_colour_g, 0);
+  EXPECT_EQ(d.mask_colour_b, 128);
+  uint16_t key = PixelFromRgb(run.g(), 255, 0, 128);
+  EXPECT_EQ(d.surfaces[BackgroundSurface].colour_key, key);
+  EXPECT_EQ(d.surfaces[PartialPerson2Surface].colour_key, key);
+  EXPECT_EQ(d.surfaces[TextWindowSurface].colour_key, 0xFFFF);
+  EXPECT_EQ(d.surfaces[WipeMaskSurface].colour_key, 0);
+}
+
+TEST(MaskColour, AFaultInALineChangesNothing) {
+  LayerRun run;
+  ASSERT_TRUE(run.Play("＃マスクＲＧＢ\n10\n20\n（２\n"));
+  EXPECT_EQ(run.errors.size(), 1u) << run.Errors();
+  EXPECT_EQ(run.g().gfx.mask_colour_g, 255);
+  EXPECT_EQ(run.g().gfx.surfaces[BackgroundSurface].colour_key, 0xFFFF);
+}
+
+// ---- Faults ----
+
+TEST(LayerFaults, EachCommandReportsItsOwnMessage) {
+  LayerRun run;
+  run.Picture("red", Solid(kRed));
+  ASSERT_TRUE(run.Play(
+      "＃人物\n\n＃前景\nnone\n＃最前景 位置\nred\n\n＃絵\nnone\n＃部分絵１\n\n＃部分絵2\nnone\n"
+      "＃部分人物１\nred\n\n＃部分人物2\nred\n5\n\n＃人物 マスク\nnone\n"));
+  EXPECT_EQ(run.Errors(),
+            "＃人物のファイルが指定されていません | \n"
+            "＃前景のファイル名が違います | none\n"
+            "＃最前景のＸ位置が指定されていません | red\n"
+            "＃絵のファイル名が違います | none\n"
+            "部分絵（又はアニメ）の | ファイル名が指定されていません\n"
+            "＃部分絵（又はアニメ）のファイル名が違います | none\n"
+            "＃部分絵（又はアニメ）のＸ位置指定がありません | red\n"
+            "＃部分絵（又はアニメ）のＹ位置指定がありません | red\n"
+            "＃人物のファイル名が違います | none\n");
+  // The flags set before a failed load stay set; the failed background does not.
+  EXPECT_EQ(run.g().gfx.person_on, 1);
+  EXPECT_EQ(run.g().gfx.background_on, 0);
+  for (const PartialPicture& p : run.g().gfx.partials) EXPECT_EQ(p.shown, 0);
+}
+
+// ---- JPEG pictures ----
+
+TEST(JpegLayers, TheScrambledJpegWinsOverTheBmpOfTheSameName) {
+  LayerRun run;
+  run.Picture("pictures/bg", Solid(kRed));
+  run.folder.WriteBytes("pictures/bg.sj1", Scrambled(Jpeg(640, 480, false, Solid(kGreen))));
+  ASSERT_TRUE(run.Play("＃絵のパス\npictures\\\n＃絵\nbg\n"));
+  EXPECT_EQ(run.Errors(), "");
+  uint8_t r, g, b;
+  ExpandPixel(run.Frame().At(100, 100), run.g().gfx.pixel_format, &r, &g, &b);
+  EXPECT_LT(r, 16);
+  EXPECT_GT(g, 240);
+  EXPECT_TRUE(std::filesystem::exists(run.folder.path() + "/jp_deco"));
+}
+
+TEST(JpegLayers, LargePicturesAreCutAndSmallOnesLeaveTheRestTransparent) {
+  LayerRun run;
+  run.folder.WriteBytes("big.sj1",
+                        Scrambled(Jpeg(800, 600, false, [](int x, int y) { return x < 640 && y < 480 ? kGreen : kRed; })));
+  run.folder.WriteBytes("small.sj1", Scrambled(Jpeg(320, 240, false, Solid(kGreen))));
+  ASSERT_TRUE(run.Play("＃人物\nbig\n＃前景\nsmall\n"));
+  auto greenish = [&](const Surface& s, int x, int y) {
+    uint8_t r, g, b;
+    ExpandPixel(s.At(x, y), s.format, &r, &g, &b);
+    return r < 24 && g > 230 && b < 24;
+  };
+  EXPECT_TRUE(greenish(run.Layer(PersonSurface), 0, 0));
+  EXPECT_TRUE(greenish(run.Layer(PersonSurface), 630, 470));
+  EXPECT_TRUE(greenish(run.Layer(ForegroundSurface), 310, 230));
+  EXPECT_EQ(run.Layer(ForegroundSurface).At(320, 0), 0xFFFF);
+  EXPECT_EQ(run.Layer(ForegroundSurface).At(0, 240), 0xFFFF);
+}
+
+TEST(JpegLayers, GrayStaysGrayOnBothPixelFormats) {
+  for (PixelFormat format : {PixelFormat::kRgb565, PixelFormat::kRgb555}) {
+    LayerRun run;
+    run.g().gfx.pixel_format = format;
+    ASSERT_TRUE(CreateDisplay(run.g()));
+    run.folder.WriteBytes("gray.sj1", Scrambled(Jpeg(640, 480, true, Solid(0x808080))));
+    ASSERT_TRUE(run.Play("＃絵\ngray\n"));
+    uint8_t r, g, b;
+    ExpandPixel(run.Frame().At(50, 50), format, &r, &g, &b);
+    EXPECT_EQ(r, b);
+    EXPECT_NEAR(g, r, 4);  // a 6-bit green may keep one more bit
+    EXPECT_NEAR(r, 128, 8);
+  }
+}
+
+TEST(JpegLayers, ACorruptJpegDrawsNothingAndReportsNothing) {
+  LayerRun run;
+  run.Picture("red", Solid(kRed));
+  run.folder.WriteBytes("junk.sj1", Scrambled("this is no picture"));
+  ASSERT_TRUE(run.Play("＃人物\nred\n＃人物\njunk\n"));
+  EXPECT_EQ(run.Errors(), "");
+  EXPECT_EQ(run.g().gfx.person_on, 1);
+  EXPECT_EQ(run.Layer(PersonSurface).At(10, 10), 0xFFFF);
+  EXPECT_STRNE(run.g().gfx.jpeg_message, "");
+}
+
+// ---- Partial pictures ----
+
+uint32_t ThreeFrames(int x, int) { return x < 210 ? kRed : x < 420 ? kGreen : x < 630 ? kBlue : kWhite; }
+
+TEST(PartialPictures, TheCurrentFrameShowsAtItsPosition) {
+  LayerRun run;
+  run.Picture("bg", Solid(kBlack));
+  run.Picture("strip", ThreeFrames, 640, 160);
+  ASSERT_TRUE(run.Play("＃絵\nbg\n＃部分絵１\nstrip\n100\n200\n＃部分人物2\nstrip\n500\n＃（10）＃\n"));
+  EXPECT_EQ(run.Errors(), "");
+  const Surface& f = run.Frame();
+  EXPECT_EQ(f.At(100, 200), run.Px(kRed));
+  EXPECT_EQ(f.At(309, 359), run.Px(kRed));
+  EXPECT_EQ(f.At(310, 200), run.Px(kBlack));
+  EXPECT_EQ(f.At(99, 200), run.Px(kBlack));
+  // Placed partly off the screen, the visible part shows.
+  EXPECT_EQ(f.At(639, 10), run.Px(kRed));
+  run.g().gfx.partials[kPartialPicture1].frame = 2;
+  EXPECT_EQ(run.Frame().At(100, 200), run.Px(kGreen));
+}
+
+TEST(PartialPictures, OffHidesAndAnimationOffReturnsToTheFirstFrame) {
+  LayerRun run;
+  run.Picture("strip", ThreeFrames, 640, 160);
+  ASSERT_TRUE(run.Play("＃部分絵2\nstrip\n0\n0\n＃部分人物１\nstrip\n0\n0\n＃部分絵２オフ\n"));
+  GfxState& d = run.g().gfx;
+  EXPECT_EQ(d.partials[kPartialPicture2].shown, 0);
+  d.partials[kPartialPerson1].frame = 3;
+  d.partials[kPartialPerson1].animating = 1;
+  ASSERT_TRUE(run.Play("＃部分アニメ人物1オフ\n"));
+  EXPECT_EQ(d.partials[kPartialPerson1].shown, 1);
+  EXPECT_EQ(d.partials[kPartialPerson1].frame, 1);
+  EXPECT_EQ(d.partials[kPartialPerson1].animating, 0);
+}
+
+TEST(PartialPictures, KeywordsNameTheirRecord) {
+  EXPECT_EQ(PartialOfCommand("＃部分絵１"_sjv), kPartialPicture1);
+  EXPECT_EQ(PartialOfCommand("＃部分絵2 remark"_sjv), kPartialPicture2);
+  EXPECT_EQ(PartialOfCommand("＃部分アニメ人物１"_sjv), kPartialPerson1);
+  EXPECT_EQ(PartialOfCommand("＃部分人物2"_sjv), kPartialPerson2);
+  EXPECT_EQ(PartialOfCommand("＃部分絵３"_sjv), -1);
+}
+
+// ---- The back screen ----
+
+TEST(BackScreen, LayerOneIsOpaqueAndTheOthersKeyed) {
+  LayerRun run;
+  run.Picture("white_left", [](int x, int) { return x < 320 ? kWhite : kRed; });
+  run.Picture("blue_top", [](int, int y) { return y < 100 ? kBlue : kWhite; });
+  ASSERT_TRUE(run.Play("＃絵裏画面\nwhite_left\n＃最前景裏画面\nblue_top\n"));
+  const Surface& back = run.Layer(BackScreenSurface);
+  EXPECT_EQ(back.At(10, 10), run.Px(kBlue));
+  EXPECT_EQ(back.At(10, 200), run.Px(kWhite));
+  EXPECT_EQ(back.At(400, 200), run.Px(kRed));
+  ASSERT_TRUE(run.Play("＃絵裏画面オフ\n"));
+  EXPECT_EQ(back.At(400, 200), run.Px(kWhite));
+  EXPECT_EQ(back.At(400, 10), run.Px(kBlue));
+}
+
+TEST(BackScreen, RefusedWhileTheAnimationHoldsItsSurfaces) {
+  LayerRun run;
+  run.g().gfx.person_anim_on = 1;
+  run.g().gfx.foreground_anim_on = 1;
+  ASSERT_TRUE(run.Play("＃前景裏画面\n＃最前景裏画面オフ\n"));
+  EXPECT_EQ(run.Errors(),
+            "人物アニメ使用時には＃絵裏画面～＃人物裏画面は使えません | 一度人物アニメをオフしてから使ってください\n"
+            "前景アニメ使用時には＃最前景裏画面は使えません | 一度前景アニメをオフしてから使ってください\n");
+  EXPECT_EQ(run.g().gfx.back_screen_on[3], 0);
+}
+
+// ---- The frame ----
+
+TEST(Frame, LayersStackInTheirOrderAndTheVeilDarkensBelowTheTop) {
+  LayerRun run;
+  run.Picture("bg", Solid(kWhite - 0x080808));  // 247, 247, 247: not the mask colour
+  run.Picture("person", [](int x, int) { return x < 400 ? kRed : kWhite; });
+  run.Picture("fg", [](int x, int) { return x < 200 ? kGreen : kWhite; });
+  run.Picture("top", [](int x, int) { return x < 100 ? kBlue : kWhite; });
+  ASSERT_TRUE(run.Play("＃絵\nbg\n＃人物\nperson\n＃前景\nfg\n＃最前景\ntop\n"));
+  const Surface& f = run.Frame();
+  EXPECT_EQ(f.At(50, 5), run.Px(kBlue));
+  EXPECT_EQ(f.At(150, 5), run.Px(kGreen));
+  EXPECT_EQ(f.At(300, 5), run.Px(kRed));
+  EXPECT_EQ(f.At(500, 5), run.Px(0xF7F7F7));
+  run.g().gfx.narration_veil = 1;
+  EXPECT_EQ(run.Frame().At(300, 5), 24 << 11);  // three quarters of red
+  EXPECT_EQ(run.Frame().At(50, 5), run.Px(kBlue));
+  ASSERT_TRUE(run.Play("＃半透明オフ\n"));
+  EXPECT_EQ(run.Frame().At(300, 5), 0xF800);
+  run.g().text.text_box_mode = 1;
+  ASSERT_TRUE(run.Play("＃最前景\ntop\n"));
+  EXPECT_EQ(run.g().gfx.narration_veil, 0);
+  EXPECT_EQ(run.g().text.text_box_mode, 0);
+  // The restart switches every layer off: the frame is black.
+  ResetSoundAndEffects(run.g());
+  EXPECT_EQ(run.g().gfx.translucency_enabled, 1);
+  EXPECT_EQ(run.Frame().At(50, 5), 0);
+  EXPECT_EQ(run.Frame().At(500, 5), 0);
+}
+
+TEST(Frame, NothingIsDrawnUnderTheErrorReport) {
+  LayerRun run;
+  run.Picture("bg", Solid(kGreen));
+  ASSERT_TRUE(run.Play("＃絵\nbg\n"));
+  Game& g = run.g();
+  std::fill(g.gfx.back_buffer.pixels.begin(), g.gfx.back_buffer.pixels.end(), 0x1234);
+  g.shell.error_pause = 1;
+  ComposeFrame(g, 0);
+  EXPECT_EQ(g.gfx.back_buffer.At(5, 5), 0x1234);
+}
+
+TEST(Frame, AnAnimationFrameReplacesThePersonPicture) {
+  LayerRun run;
+  run.Picture("red", Solid(kRed));
+  run.Picture("green", Solid(kGreen));
+  ASSERT_TRUE(run.Play("＃人物\nred\n＃人物裏画面\ngreen\n＃人物裏画面オフ\n"));
+  GfxState& d = run.g().gfx;
+  EXPECT_EQ(run.Frame().At(5, 5), run.Px(kRed));
+  d.person_anim_frame = 2;
+  EXPECT_EQ(run.Frame().At(5, 5), run.Px(kGreen));
+  d.person_anim_frame = 4;
+  EXPECT_EQ(run.Frame().At(5, 5), 0);
+}
+
+}  // namespace
+}  // namespace piko
