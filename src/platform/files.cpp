@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -121,6 +122,42 @@ bool DeleteGameFile(std::string_view name_sjis) {
 
 bool RenameGameFile(std::string_view from_sjis, std::string_view to_sjis) {
   return std::rename(ResolveGamePath(from_sjis).c_str(), ResolveGamePath(to_sjis).c_str()) == 0;
+}
+
+bool ListGameFolder(std::string_view folder_sjis, std::vector<FolderEntry>* entries) {
+  entries->clear();
+  std::string path = ResolveGamePath(folder_sjis);
+  DIR* d = ::opendir(path.empty() ? "." : path.c_str());
+  if (!d) return false;
+  std::vector<FolderEntry> found;
+  while (struct dirent* e = ::readdir(d)) {
+    std::string name = e->d_name;
+    if (name == "." || name == "..") continue;
+    struct stat st;
+    FolderEntry entry;
+    entry.is_folder = ::stat(Join(path, name).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    // A name that reads as UTF-8 was converted by whatever unpacked the
+    // game; any other is taken as the CP932 it was.
+    std::string sjis = SjisFromUtf8(name);
+    entry.name = Utf8FromSjis(sjis) == name ? sjis : name;
+    found.push_back(std::move(entry));
+  }
+  ::closedir(d);
+  auto folded = [](const std::string& s) {
+    std::string out = s;
+    for (size_t i = 0; i < out.size(); ++i) {
+      unsigned char c = static_cast<unsigned char>(out[i]);
+      if (IsLeadByte(c)) ++i;
+      else if (c >= 'a' && c <= 'z') out[i] = static_cast<char>(c - 32);
+    }
+    return out;
+  };
+  std::sort(found.begin(), found.end(),
+            [&](const FolderEntry& a, const FolderEntry& b) { return folded(a.name) < folded(b.name); });
+  entries->push_back({".", true});
+  entries->push_back({"..", true});
+  entries->insert(entries->end(), found.begin(), found.end());
+  return true;
 }
 
 }  // namespace piko

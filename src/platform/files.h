@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace piko {
 
@@ -24,6 +25,15 @@ int ProbeGamePath(std::string_view name_sjis);
 FILE* OpenGameFile(std::string_view name_sjis, const char* mode);
 bool DeleteGameFile(std::string_view name_sjis);
 bool RenameGameFile(std::string_view from_sjis, std::string_view to_sjis);
+
+// FindFirstFileA and FindNextFileA over "FOLDER\*.*": the entries' names
+// in CP932, "." and ".." first as Windows gives them, then the rest in name
+// order. False when the folder cannot be read.
+struct FolderEntry {
+  std::string name;
+  bool is_folder = false;
+};
+bool ListGameFolder(std::string_view folder_sjis, std::vector<FolderEntry>* entries);
 
 // Splits at real backslashes (never the second byte of a two-byte
 // character) and at "/", giving "/"-separated CP932 text.

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <utility>
+#include <vector>
 
 #include "base/sjis.h"
 #include "support/test_game.h"
@@ -40,6 +43,33 @@ TEST(FileResolver, NewFilesGetUtf8NamesInTheFolderThatExists) {
   EXPECT_TRUE(RenameGameFile(Sjis("save\\セーブ1"), "save\\two"));
   EXPECT_TRUE(DeleteGameFile("SAVE\\TWO"));
   EXPECT_EQ(ProbeGamePath("save\\two"), 0);
+}
+
+TEST(FolderListing, DotsFirstThenNamesInCaseFoldedOrder) {
+  TempGameFolder folder;
+  folder.WriteBytes("fonts/b.TTF", "");
+  folder.WriteBytes("fonts/A.ttf", "");
+  folder.WriteBytes("fonts/Sub/x", "");
+  folder.WriteBytes("fonts/" + Sjis("字.fon"), "");  // a CP932 name on disk
+  folder.WriteBytes("fonts/明.ttc", "");             // a UTF-8 name on disk
+  std::vector<FolderEntry> entries;
+  ASSERT_TRUE(ListGameFolder("FONTS", &entries));
+  std::vector<std::pair<std::string, bool>> got;
+  for (const FolderEntry& e : entries) got.emplace_back(e.name, e.is_folder);
+  std::vector<std::pair<std::string, bool>> want = {
+      {".", true}, {"..", true}, {"A.ttf", false}, {"b.TTF", false}, {"Sub", true},
+  };
+  ASSERT_EQ(got.size(), want.size() + 2);
+  got.resize(want.size());
+  EXPECT_EQ(got, want);
+  // Both spellings on disk arrive as CP932.
+  std::vector<std::string> rest = {entries[5].name, entries[6].name};
+  std::sort(rest.begin(), rest.end());
+  std::vector<std::string> cp932 = {Sjis("字.fon"), Sjis("明.ttc")};
+  std::sort(cp932.begin(), cp932.end());
+  EXPECT_EQ(rest, cp932);
+  EXPECT_FALSE(ListGameFolder("missing", &entries));
+  EXPECT_TRUE(entries.empty());
 }
 
 }  // namespace
