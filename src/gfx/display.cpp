@@ -2,6 +2,7 @@
 // that the layers draw into, the pixel format and its colour conversions,
 // colour fills, and the report of a display that cannot be made.
 #include <algorithm>
+#include <cstring>
 
 #include "base/fixed_text.h"
 #include "base/sjis.h"
@@ -181,7 +182,10 @@ int FillRect(Game& g, Surface& s, int x, int y, int w, int h, int r, int g_, int
   if (w <= 0 || h <= 0 || x < 0 || y < 0) return 0;
   if (x > s.width - w || y > s.height - h) return 0;
   uint16_t pixel = PixelFromRgb(g, r, g_, b);
-  for (int row = y; row < y + h; ++row) std::fill(s.Row(row) + x, s.Row(row) + x + w, pixel);
+  // Layers are filled every frame: one row by hand, the others copied.
+  uint16_t* first = s.Row(y) + x;
+  std::fill(first, first + w, pixel);
+  for (int row = y + 1; row < y + h; ++row) std::memcpy(s.Row(row) + x, first, static_cast<size_t>(w) * 2);
   return 1;
 }
 

@@ -3,14 +3,47 @@
 #include <algorithm>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
+#if defined(__x86_64__) || defined(__i386__)
+#define PIKO_X86 1
+#include <immintrin.h>
 #endif
 
 namespace piko {
 
+namespace {
+
+#if defined(PIKO_X86)
+// Sixteen pixels at a time where the processor has the wider registers.
+__attribute__((target("avx2"))) int CopyRowKeyedWide(uint16_t* dst, const uint16_t* src, int n, uint16_t key) {
+  const __m256i k = _mm256_set1_epi16(static_cast<short>(key));
+  int i = 0;
+  for (; i + 16 <= n; i += 16) {
+    __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i));
+    __m256i hole = _mm256_cmpeq_epi16(s, k);
+    unsigned bits = static_cast<unsigned>(_mm256_movemask_epi8(hole));
+    if (bits == 0xFFFFFFFFu) continue;
+    if (bits != 0) {
+      __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst + i));
+      s = _mm256_blendv_epi8(s, d, hole);
+    }
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), s);
+  }
+  return i;
+}
+
+bool HasWideRegisters() {
+  static const bool has = __builtin_cpu_supports("avx2");
+  return has;
+}
+#endif
+
+}  // namespace
+
 void CopyRowKeyed(uint16_t* dst, const uint16_t* src, int n, uint16_t key) {
   int i = 0;
+#if defined(PIKO_X86)
+  if (HasWideRegisters()) i = CopyRowKeyedWide(dst, src, n, key);
+#endif
 #if defined(__SSE2__)
   // Eight pixels at a time. Layers are mostly either wholly transparent or
   // wholly opaque over a block, so those two cases skip the merge.
