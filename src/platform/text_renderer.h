@@ -44,9 +44,22 @@ class TextRenderer {
 
   // GetTextExtentPoint32A: the width of the text and the cell height.
   virtual bool MeasureText(std::string_view text_sjis, FontId font, int* width, int* height) = 0;
+
+  // AddFontResourceA: the faces of a font file a game brings (a game-folder
+  // path in CP932, as Windows takes it) become usable by their family names
+  // until removed. Returns the number of faces added, 0 when the file holds
+  // none. RemoveFontResourceA takes the same path back; fonts already made
+  // from it keep working.
+  virtual int AddFontResource(std::string_view /*path_sjis*/) { return 0; }
+  virtual bool RemoveFontResource(std::string_view /*path_sjis*/) { return false; }
 };
 
-// The renderer on FreeType, with faces found through fontconfig.
+// The renderer on FreeType, with faces found through fontconfig. The old
+// system's face names are taken to the IPA faces of the same metrics:
+// "ＭＳ ゴシック" IPAGothic, "ＭＳ Ｐゴシック" IPAPGothic, "ＭＳ 明朝"
+// IPAMincho, "ＭＳ Ｐ明朝" IPAPMincho. A name no face answers to gets a
+// Japanese Gothic face, and a character the chosen face lacks is drawn from
+// another face that has it.
 std::unique_ptr<TextRenderer> CreateFreeTypeTextRenderer();
 
 }  // namespace piko
