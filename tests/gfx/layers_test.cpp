@@ -239,6 +239,27 @@ TEST(JpegLayers, ACorruptJpegDrawsNothingAndReportsNothing) {
   EXPECT_STRNE(run.g().gfx.jpeg_message, "");
 }
 
+TEST(PictureBitmaps, JpegFirstThenBmpAndDrawnWhereTheyAreAsked) {
+  LayerRun run;
+  ASSERT_TRUE(run.Play(""));
+  run.folder.WriteBytes("wide.sb1", "OH" + Bmp24(1280, 480, PositionColour));
+  run.folder.WriteBytes("both.sb1", Bmp24(8, 8, Solid(kRed)));
+  run.folder.WriteBytes("both.sj1", Scrambled(Jpeg(16, 16, false, Solid(kGreen))));
+  Bitmap bmp;
+  ASSERT_EQ(LoadPictureBitmap(run.g(), "both", &bmp), 1);
+  EXPECT_EQ(bmp.width, 16);
+  EXPECT_EQ(LoadPictureBitmap(run.g(), "missing", &bmp), 0);
+  ASSERT_EQ(LoadPictureBitmap(run.g(), "wide", &bmp), 1);
+  ASSERT_EQ(bmp.width, 1280);
+  Surface& s = run.g().gfx.surfaces[WorkSurface];
+  BlitBitmapToSurface(run.g(), s, bmp, -30, 20);
+  EXPECT_EQ(s.At(0, 20), run.Px(PositionColour(30, 0)));
+  // 640 by 480 pixels from the bitmap's origin, however wide it is.
+  EXPECT_EQ(s.At(609, 479), run.Px(PositionColour(639, 459)));
+  EXPECT_EQ(s.At(610, 100), run.Px(kWhite));
+  EXPECT_EQ(s.At(5, 19), run.Px(kWhite));
+}
+
 // ---- Partial pictures ----
 
 uint32_t ThreeFrames(int x, int) { return x < 210 ? kRed : x < 420 ? kGreen : x < 630 ? kBlue : kWhite; }
