@@ -9,6 +9,12 @@ namespace piko {
 
 struct Game;
 
+inline constexpr int kMaxChoices = 27;
+inline constexpr int kChoiceNameBytes = 256;
+inline constexpr int kChoiceLineHeight = 20;
+inline constexpr int kChoiceColumnWidth = 160;
+inline constexpr int kChoiceColumnGap = 5;
+
 struct ChoiceState {
   int selected_choice = 0;  // 1-based; 0 or less: none
   int previous_selected_choice = 0;
@@ -17,7 +23,27 @@ struct ChoiceState {
   int timed_choice_running = 0;
   int time_limit = 0;          // milliseconds
   uint32_t time_limit_start = 0;
-  char choice_face[256] = {};
+  char choice_face[kChoiceNameBytes] = {};
+
+  // The menu window.
+  int window_x = 100;
+  int window_y = 200;
+  int window_w = 400;
+  int window_h = 100;
+  int margin = 3;
+  int rows_per_column = 9;
+  int fixed_size = 0;
+  int fixed_w = 0;
+  int fixed_h = 0;
+  int follow_dialogue = 0;
+  int frame_picture = 0;
+  int widest_text = 0;
+  int choice_font = -1;  // a font of the text renderer; -1 none yet
+
+  // The areas of a back-screen choice: colour name, hover picture, sound.
+  char area_colour[kMaxChoices][kChoiceNameBytes] = {};
+  char area_picture[kMaxChoices][kChoiceNameBytes] = {};
+  char area_sound[kMaxChoices][kChoiceNameBytes] = {};
 };
 
 // Commands.
