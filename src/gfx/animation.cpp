@@ -29,9 +29,10 @@ void StartForegroundAnimation(Game& g) { NotBuiltYet(g, "＃前景アニメオ�
 void StartPartialAnimation(Game& g) { NotBuiltYet(g, "＃部分アニメ絵１"_sj); }
 void SetAnimationSpeed(Game& g) { NotBuiltYet(g, "＃アニメスピード"_sj); }
 
-void AnimationStep(Game&) {
-  // Steps, in order, as their parts arrive: layer animations, fades,
-  // overlaps, wipes, scrolls, the one-character text display, the cursor.
+void AnimationStep(Game& g) {
+  RevealNextCharacter(g);
+  // Steps, in order, as their parts arrive: layer animations, the cursor,
+  // scrolls, transitions.
 }
 
 }  // namespace piko

@@ -42,13 +42,13 @@ struct TextState {
   int frame_picture_in_use = 0;
   int dialogue_shown = 0;
 
-  // The narration layer lives in TopSurface; the layers own its top_on.
-  int narration_veil = 0;  // "＃文章半透明オン": ComposeFrame darkens behind it
+  // The narration layer lives in TopSurface; the layers own its top_on and
+  // the veil behind it.
   int text_box_mode = 0;   // "＃文章" sets, "＃最前景" clears
   int hide_text_box = 0;   // the Frame tick derives it from the Ctrl toggle
 
   // One character at a time. While char_display_running (a wait flag) is
-  // set, the row that starts at reveal_line is being shown.
+  // set, the segment of the row at line_pos is being shown.
   int one_character_mode = 0;
   std::string reveal_text;  // the current segment, substituted
   int reveal_shown = 0;     // characters of it shown so far
