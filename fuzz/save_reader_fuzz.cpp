@@ -108,9 +108,12 @@ std::string EditedSave(const uint8_t* data, size_t size) {
     std::string text;
     while (i < size && data[i] != '\n') text.push_back(static_cast<char>(data[i++]));
     ++i;
-    if (index < lines.size()) lines[index] = text;
-    else if (index >= 250 && !lines.empty()) lines.erase(lines.begin() + static_cast<long>(index % lines.size()));
-    else if (index < 250) lines.insert(lines.begin() + static_cast<long>(index % (lines.size() + 1)), text);
+    if (index < lines.size())
+      lines[index] = text;
+    else if (index >= 250 && !lines.empty())
+      lines.erase(lines.begin() + static_cast<long>(index % lines.size()));
+    else if (index < 250)
+      lines.insert(lines.begin() + static_cast<long>(index % (lines.size() + 1)), text);
   }
   std::string out;
   for (const std::string& line : lines) out += line + "\r\n";
@@ -123,7 +126,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
   const uint8_t form = data[0];
   const bool edited = form & 1, restore = form & 2, scrambled = form & 4;
-  std::string save = edited ? EditedSave(data + 1, size - 1) : std::string(reinterpret_cast<const char*>(data + 1), size - 1);
+  std::string save =
+      edited ? EditedSave(data + 1, size - 1) : std::string(reinterpret_cast<const char*>(data + 1), size - 1);
   if (scrambled) save = Masked(save);
 
   InGameFolder in_folder;

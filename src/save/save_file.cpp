@@ -109,8 +109,11 @@ void SplitSaveLines(FILE* f, SaveLines* out) {
   while ((c = std::getc(f)) != EOF) {
     if (c == '\r') {
       int next = std::getc(f);
-      if (next == '\n') c = '\n';
-      else if (next != EOF) std::ungetc(next, f);
+      if (next == '\n') {
+        c = '\n';
+      } else if (next != EOF) {
+        std::ungetc(next, f);  // a lone CR is part of the line
+      }
     }
     if (c == '\n') {
       end_line(true);

@@ -89,10 +89,31 @@ TEST(SavesGame, SavesAndGoesOnWhereItSaved) {
   // The save made in the chapter: two levels, the call's name line kept for
   // level 0, the save's name line as the current line; CP932 with CR LF.
   std::string saved;
-  for (const char* line :
-       {"－－－－－－－－－－－－ピコラ変数データ", "5", "点数", "20", "回数", "0", "点:0:", "0", "点:1:", "0", "点:2:", "-3",
-        "－－－－－－－－－－－－ピコラ文字変数データ", "1", "名前", "太郎", "－－－－－－別シナリオ履歴", "1", "start.st1",
-        "20", "chapter.st1", "0", "－－－－－今の行数", "3", "－－－－－－－－－－－－ピコラデータ終了"}) {
+  for (const char* line : {"－－－－－－－－－－－－ピコラ変数データ",
+                           "5",
+                           "点数",
+                           "20",
+                           "回数",
+                           "0",
+                           "点:0:",
+                           "0",
+                           "点:1:",
+                           "0",
+                           "点:2:",
+                           "-3",
+                           "－－－－－－－－－－－－ピコラ文字変数データ",
+                           "1",
+                           "名前",
+                           "太郎",
+                           "－－－－－－別シナリオ履歴",
+                           "1",
+                           "start.st1",
+                           "20",
+                           "chapter.st1",
+                           "0",
+                           "－－－－－今の行数",
+                           "3",
+                           "－－－－－－－－－－－－ピコラデータ終了"}) {
     saved += SjisFromUtf8(line) + "\r\n";
   }
   EXPECT_EQ(ReadFileText(game + "/save1"), saved);

@@ -30,7 +30,9 @@ TEST_F(SaveCommands, AReloadGivesIdenticalVariables) {
   Play(std::string(kDeclarations) +
        "点数＝0－12\n点［3］＝10000000\nｘ＝7\n"
        "＃文字変数代入\n名前\n太郎 と 花子\n"
-       "＃文字変数代入\n長文\n" + long_text + "ああああああああああああああああああああ\n"
+       "＃文字変数代入\n長文\n" +
+       long_text +
+       "ああああああああああああああああああああ\n"
        "＃セーブ\nsave1\n");
   ASSERT_EQ(FirstError(), "<none>");
   std::string saved = Dump();
@@ -47,14 +49,14 @@ TEST_F(SaveCommands, AReloadGivesIdenticalVariables) {
 }
 
 constexpr const char* kStartWithReturn =
-    "＃変数宣言\n点数\n回数\n\n"             // 0-3
-    "＃変数宣言文字\n名前\n\n"               // 4-6
+    "＃変数宣言\n点数\n回数\n\n"                    // 0-3
+    "＃変数宣言文字\n名前\n\n"                      // 4-6
     "＃ロード 復帰（ファイル確認）\nsave1\n新規\n"  // 7-9
-    "＃ラベル\n新規\n"                       // 10-11
-    "点数＝15\n"                             // 12
-    "＃文字変数代入\n名前\n太郎\n"           // 13-15
-    "＃別シナリオ\nchapter\n"                // 16-17
-    "回数＝回数＋１\n";                      // 18
+    "＃ラベル\n新規\n"                              // 10-11
+    "点数＝15\n"                                    // 12
+    "＃文字変数代入\n名前\n太郎\n"                  // 13-15
+    "＃別シナリオ\nchapter\n"                       // 16-17
+    "回数＝回数＋１\n";                             // 18
 
 constexpr const char* kChapter =
     "点数＝点数＋5\n"
@@ -223,7 +225,8 @@ TEST_F(SaveCommands, MissingNamesAndLabelsAreReported) {
 }
 
 TEST_F(SaveCommands, DeclarationsAreRefusedAfterASaveOrALoad) {
-  for (const char* command : {"＃セーブ\nsave1\n", "＃ロード\nnone\n", "＃ロード（ファイル確認）\nnone\nない\n＃ラベル\nない\n"}) {
+  for (const char* command :
+       {"＃セーブ\nsave1\n", "＃ロード\nnone\n", "＃ロード（ファイル確認）\nnone\nない\n＃ラベル\nない\n"}) {
     SCOPED_TRACE(command);
     Play(std::string("＃変数宣言\n点数\n\n") + command + "＃変数宣言\n後\n\n＃変数宣言文字\n名\n\n");
     std::vector<std::string> messages;

@@ -31,10 +31,10 @@ TEST_F(SaveFile, WritesTheLayoutByteForByte) {
   g().script.line_pos = 120;
 
   ASSERT_EQ(write_save_file(g(), "save1"), 1);
-  EXPECT_EQ(FileBytes("save1"), SaveText({"－－－－－－－－－－－－ピコラ変数データ", "2", "点数", "15", "点:0:", "0",
-                                          "－－－－－－－－－－－－ピコラ文字変数データ", "1", "名前", "太郎",
-                                          "－－－－－－別シナリオ履歴", "0", "start.st1", "0", "－－－－－今の行数",
-                                          "120", "－－－－－－－－－－－－ピコラデータ終了"}));
+  EXPECT_EQ(FileBytes("save1"),
+            SaveText({"－－－－－－－－－－－－ピコラ変数データ", "2", "点数", "15", "点:0:", "0",
+                      "－－－－－－－－－－－－ピコラ文字変数データ", "1", "名前", "太郎", "－－－－－－別シナリオ履歴",
+                      "0", "start.st1", "0", "－－－－－今の行数", "120", "－－－－－－－－－－－－ピコラデータ終了"}));
   EXPECT_FALSE(Exists("save1.tmp"));
 }
 
@@ -50,8 +50,8 @@ TEST_F(SaveFile, WritesEveryLevelOfTheCallStack) {
   s.line_pos = 3;
   ASSERT_EQ(write_save_file(g(), "save1"), 1);
   EXPECT_EQ(FileBytes("save1"),
-            SaveText({"－－－－－－－－－－－－ピコラ変数データ", "0", "－－－－－－－－－－－－ピコラ文字変数データ", "0",
-                      "－－－－－－別シナリオ履歴", "2", "start.st1", "17", "scenes\\a.st1", "4", "b.st1", "99",
+            SaveText({"－－－－－－－－－－－－ピコラ変数データ", "0", "－－－－－－－－－－－－ピコラ文字変数データ",
+                      "0", "－－－－－－別シナリオ履歴", "2", "start.st1", "17", "scenes\\a.st1", "4", "b.st1", "99",
                       "－－－－－今の行数", "3", "－－－－－－－－－－－－ピコラデータ終了"}));
 }
 
@@ -112,9 +112,7 @@ std::string WithLines(const std::function<void(Lines&)>& change) {
 }
 
 std::string Padded(int total_lines) {
-  return WithLines([&](Lines& l) {
-    l.insert(l.end() - 1, static_cast<size_t>(total_lines) - l.size(), "pad");
-  });
+  return WithLines([&](Lines& l) { l.insert(l.end() - 1, static_cast<size_t>(total_lines) - l.size(), "pad"); });
 }
 
 const DamageCase kDamage[] = {
@@ -124,8 +122,7 @@ const DamageCase kDamage[] = {
      "１行のデータが長すぎます（データ破壊）"},
     {"a line of 210 bytes", [] { return WithLines([](Lines& l) { l[11] = std::string(210, 'x'); }); }, false,
      "１行のデータが長すぎます（データ破壊）"},
-    {"one line more than the reader holds", [] { return Padded(23191); }, false,
-     "データ行が長すぎます（データ破壊）"},
+    {"one line more than the reader holds", [] { return Padded(23191); }, false, "データ行が長すぎます（データ破壊）"},
     {"an empty file", [] { return std::string(); }, false, "データ形式が 違います"},
     {"binary garbage",
      [] {
@@ -141,7 +138,8 @@ const DamageCase kDamage[] = {
        return b;
      },
      false, "データ形式が 違います"},
-    {"truncated in the middle", [] { return SaveText(GoodLines()).substr(0, 60); }, false, "フッター が破壊されています"},
+    {"truncated in the middle", [] { return SaveText(GoodLines()).substr(0, 60); }, false,
+     "フッター が破壊されています"},
     {"without its footer", [] { return WithLines([](Lines& l) { l.pop_back(); }); }, false,
      "フッター が破壊されています"},
     {"a footer without its line end",
@@ -201,8 +199,8 @@ const DamageCase kDamage[] = {
      "シナリオ復帰データが破壊されています"},
     {"a stack deeper than the player's", [] { return WithLines([](Lines& l) { l[15] = "1002"; }); }, true,
      "シナリオ復帰データが破壊されています"},
-    {"a level 0 that is not the start scenario", [] { return WithLines([](Lines& l) { l[16] = "other.st1"; }); },
-     true, "シナリオ復帰データが破壊されています"},
+    {"a level 0 that is not the start scenario", [] { return WithLines([](Lines& l) { l[16] = "other.st1"; }); }, true,
+     "シナリオ復帰データが破壊されています"},
     {"a negative current line", [] { return WithLines([](Lines& l) { l[19] = "-5"; }); }, true,
      "シナリオ復帰データが破壊されています"},
     {"a current line past the end",
@@ -220,8 +218,10 @@ TEST_F(SaveFile, DamagedFilesAreRefusedAndChangeNothing) {
     SCOPED_TRACE(c.what);
     std::filesystem::remove_all(folder.path() + "/bad");
     std::string bytes = c.bytes();
-    if (bytes == "<folder>") std::filesystem::create_directory(folder.path() + "/bad");
-    else if (bytes != "<none>") folder.WriteBytes("bad", bytes);
+    if (bytes == "<folder>")
+      std::filesystem::create_directory(folder.path() + "/bad");
+    else if (bytes != "<none>")
+      folder.WriteBytes("bad", bytes);
     Play(Loader(c.restore));
     auto errors = Errors();
     ASSERT_EQ(errors.size(), 1u);
@@ -246,14 +246,15 @@ TEST_F(SaveFile, FilesAtTheReadersLimitsLoad) {
       {"lines it holds exactly", Padded(23190), "太郎"},
       {"a 209-byte line, cut to its slot", WithLines([](Lines& l) { l[11] = std::string(209, 'x'); }),
        "xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx"},
-      {"LF line ends", [] {
+      {"LF line ends",
+       [] {
          std::string b;
          for (const auto& l : GoodLines()) b += Sjis(l) + "\n";
          return b;
-       }(), "太郎"},
+       }(),
+       "太郎"},
       {"text after the footer's line end", SaveText(GoodLines()) + "junk", "太郎"},
-      {"markers with text around them",
-       WithLines([](Lines& l) {
+      {"markers with text around them", WithLines([](Lines& l) {
          l[0] = "ab－ピコラ変数データcd";
          l[8] = "－ピコラ文字変数データ!";
          l[14] = "x－別シナリオ履歴";
