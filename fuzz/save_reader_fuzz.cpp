@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <new>
 #include <string>
 #include <vector>
@@ -29,6 +30,13 @@ const std::string& FuzzFolder() {
     if (!made) std::abort();
     return std::string(made);
   }();
+  // Registered after the name is made, so it runs before the name is gone;
+  // memory is not given back by itself.
+  static const bool removed_at_exit = std::atexit([] {
+                                        std::error_code ignored;
+                                        std::filesystem::remove_all(FuzzFolder(), ignored);
+                                      }) == 0;
+  (void)removed_at_exit;
   return folder;
 }
 
