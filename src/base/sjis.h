@@ -87,6 +87,8 @@ constexpr const char* operator""_sj() {
 }
 
 // "テキスト"_sjv: the same bytes as a string_view (length without the zero).
+// clang 14 crashes when such a literal is the argument of a constructor in a
+// declaration (`std::string s("…"_sjv);`); declare first, then assign.
 template <sjis_detail::Utf8Literal S>
 constexpr std::string_view operator""_sjv() {
   return std::string_view(sjis_detail::kEncoded<S>.data, sjis_detail::kEncoded<S>.size);

@@ -104,15 +104,17 @@ void InstallFontFolder(Game& g) {
     if (e.is_folder) {
       if (e.name == "." || e.name == "..") continue;
       // The first entry and the later ones each had their own wording.
-      std::string box(i == 0 ? "●フォントフォルダでのミス\n\n「pikofont」内にはフォルダを作らないで下さい\n「"_sjv
-                             : "●フォントフォルダでのミス\n\n「pikofont」内にはフォルダを作らないでください\n「"_sjv);
+      std::string box;
+      box = i == 0 ? "●フォントフォルダでのミス\n\n「pikofont」内にはフォルダを作らないで下さい\n「"_sjv
+                   : "●フォントフォルダでのミス\n\n「pikofont」内にはフォルダを作らないでください\n「"_sjv;
       box += e.name;
       box += "」"_sjv;
       ShowBox(g, box);
       continue;
     }
     if (!IsFontFileName(e.name)) {
-      std::string box("●フォントファイルでのミス\n\n「"_sjv);
+      std::string box;
+      box = "●フォントファイルでのミス\n\n「"_sjv;
       box += e.name;
       box += "」は\nフォントファイルではありません"_sjv;
       ShowBox(g, box);
