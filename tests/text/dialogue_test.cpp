@@ -105,16 +105,6 @@ TEST(DialoguePage, NoWaitAtTheEndWithWaitOff) {
   EXPECT_NE(std::find(lines.begin(), lines.end(), "start.st1:4: ＃文字"), lines.end());  // ran on past the end
 }
 
-TEST(DialoguePage, AddKeepsThePage) {
-  TextGame run;
-  run.Load("＃セリフ\n一行目\n\n＃セリフ　追加\n二行目\n\n");
-  run.RunToClick();
-  run.Click();
-  run.RunToClick();
-  EXPECT_EQ(run.g().text.lines_on_page, 2);
-  EXPECT_EQ(run.g().text.line_offset, 40);
-}
-
 // ---- Continued rows ----
 
 TEST(ContinuedRow, TheFirstSegmentIsCentredInTheLargerRow) {
@@ -275,20 +265,6 @@ TEST(Narration, PagesNeverFillAndTextPastTheScreenIsCut) {
   EXPECT_EQ(run.RunToClick(), 32);
   EXPECT_EQ(run.g().text.line_offset, 600);
   EXPECT_EQ(run.Errors(), "");
-}
-
-TEST(Narration, OffAndTheVeil) {
-  TextGame run;
-  run.Load("＃文章\n一行目\n\n＃文章半透明オン\n＃文章オフ\n");
-  run.RunToClick();
-  run.Click();
-  run.RunToClick();
-  EXPECT_EQ(run.g().gfx.narration_veil, 1);
-  EXPECT_EQ(run.g().gfx.top_on, 0);
-  TextGame off;
-  off.Load("＃文章半透明オン\n＃文章半透明オフ\n");
-  off.RunToClick();
-  EXPECT_EQ(off.g().gfx.narration_veil, 0);
 }
 
 // ---- The window's rectangle ----
