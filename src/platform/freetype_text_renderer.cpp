@@ -135,16 +135,26 @@ std::u32string CodePointsOf(std::string_view sjis) {
   return out;
 }
 
+// A rendered character: its advance and, when it has ink, its bitmap.
 struct Glyph {
-  int pen = 0;  // x of the glyph's origin, relative to the text's start
+  int advance = 0;
   int left = 0;
   int top = 0;
   int rows = 0;
   int width = 0;
   int pitch = 0;
   bool gray = false;
-  std::vector<unsigned char> bits;
+  std::vector<unsigned char> bits;  // empty: nothing to draw
 };
+
+struct PlacedGlyph {
+  int pen;  // x of the glyph's origin, relative to the text's start
+  const Glyph* glyph;
+};
+
+// Glyphs are kept per font; a font that has met this many characters
+// starts its store afresh.
+constexpr size_t kMaxCachedGlyphs = 4096;
 
 class FreeTypeTextRenderer : public TextRenderer {
  public:
@@ -184,17 +194,19 @@ class FreeTypeTextRenderer : public TextRenderer {
     Font* font = Get(id);
     if (!font) return false;
     int width = 0;
-    std::vector<Glyph> glyphs;
-    Layout(*font, text_sjis, true, &glyphs, &width);
+    std::vector<PlacedGlyph> glyphs;
+    Layout(*font, text_sjis, &glyphs, &width);
     if (colours.opaque) Fill(surface, x, y, width, font->height, colours.background);
-    for (const Glyph& g : glyphs) Blit(surface, x + g.pen + g.left, y + font->ascent - g.top, g, colours.text);
+    for (const PlacedGlyph& p : glyphs) {
+      Blit(surface, x + p.pen + p.glyph->left, y + font->ascent - p.glyph->top, *p.glyph, colours.text);
+    }
     return true;
   }
 
   bool MeasureText(std::string_view text_sjis, FontId id, int* width, int* height) override {
     Font* font = Get(id);
     if (!font) return false;
-    Layout(*font, text_sjis, false, nullptr, width);
+    Layout(*font, text_sjis, nullptr, width);
     *height = font->height;
     return true;
   }
@@ -245,6 +257,7 @@ class FreeTypeTextRenderer : public TextRenderer {
     // Faces that lend the characters this one lacks, at the same size.
     std::vector<SizedFace> lenders;
     std::map<char32_t, int> lender_of;  // index into lenders, -1: none has it
+    std::map<char32_t, Glyph> glyphs;
   };
 
   struct Registration {
@@ -464,47 +477,56 @@ class FreeTypeTextRenderer : public TextRenderer {
     return true;
   }
 
-  // Loads each glyph once: its advance, and its bitmap when asked. The
-  // same advances serve the extent and the drawing, so they agree.
-  void Layout(Font& font, std::string_view text_sjis, bool render, std::vector<Glyph>* glyphs, int* width) {
+  // The glyph of a character, from the font's face or the face that lends
+  // it, rendered once.
+  const Glyph& GlyphOf(Font& font, char32_t cp) {
+    auto known = font.glyphs.find(cp);
+    if (known != font.glyphs.end()) return known->second;
+    Glyph& g = font.glyphs[cp];
+    FT_Face face = font.face;
+    FT_Size size = font.size;
+    FT_UInt index = FT_Get_Char_Index(face, cp);
+    if (index == 0 && cp >= 0x20) {
+      int lender = LenderIndex(font, cp);
+      if (lender >= 0) {
+        face = font.lenders[static_cast<size_t>(lender)].face;
+        size = font.lenders[static_cast<size_t>(lender)].size;
+        index = FT_Get_Char_Index(face, cp);
+      }
+    }
+    FT_Activate_Size(size);
+    if (FT_Load_Glyph(face, index, FT_LOAD_TARGET_MONO | FT_LOAD_RENDER) != 0) return g;
+    FT_GlyphSlot slot = face->glyph;
+    g.advance = static_cast<int>(std::min<long>((slot->advance.x + 32) >> 6, 1L << 16));
+    const FT_Bitmap& b = slot->bitmap;
+    bool known_mode = b.pixel_mode == FT_PIXEL_MODE_MONO || b.pixel_mode == FT_PIXEL_MODE_GRAY;
+    if (b.rows == 0 || b.width == 0 || !known_mode) return g;
+    g.left = slot->bitmap_left;
+    g.top = slot->bitmap_top;
+    g.rows = static_cast<int>(b.rows);
+    g.width = static_cast<int>(b.width);
+    g.gray = b.pixel_mode == FT_PIXEL_MODE_GRAY;
+    int pitch = b.pitch < 0 ? -b.pitch : b.pitch;
+    g.pitch = pitch;
+    g.bits.resize(static_cast<size_t>(pitch) * b.rows);
+    for (unsigned r = 0; r < b.rows; ++r) {
+      const unsigned char* src = b.pitch < 0 ? b.buffer + static_cast<size_t>(b.rows - 1 - r) * pitch
+                                             : b.buffer + static_cast<size_t>(r) * pitch;
+      std::copy(src, src + pitch, g.bits.begin() + static_cast<long>(r) * pitch);
+    }
+    return g;
+  }
+
+  // The same advances serve the extent and the drawing, so they agree.
+  void Layout(Font& font, std::string_view text_sjis, std::vector<PlacedGlyph>* glyphs, int* width) {
+    std::u32string text = CodePointsOf(text_sjis);
+    // Not while glyphs of this text are being placed.
+    if (font.glyphs.size() + text.size() > kMaxCachedGlyphs) font.glyphs.clear();
     long pen = 0;
-    FT_Int32 flags = FT_LOAD_TARGET_MONO | (render ? FT_LOAD_RENDER : 0);
-    for (char32_t cp : CodePointsOf(text_sjis)) {
-      FT_Face face = font.face;
-      FT_Size size = font.size;
-      FT_UInt index = FT_Get_Char_Index(face, cp);
-      if (index == 0 && cp >= 0x20) {
-        int lender = LenderIndex(font, cp);
-        if (lender >= 0) {
-          face = font.lenders[static_cast<size_t>(lender)].face;
-          size = font.lenders[static_cast<size_t>(lender)].size;
-          index = FT_Get_Char_Index(face, cp);
-        }
-      }
-      FT_Activate_Size(size);
-      if (FT_Load_Glyph(face, index, flags) != 0) continue;
-      FT_GlyphSlot slot = face->glyph;
-      if (render && slot->bitmap.rows > 0 && slot->bitmap.width > 0) {
-        const FT_Bitmap& b = slot->bitmap;
-        Glyph g;
-        g.pen = static_cast<int>(pen);
-        g.left = slot->bitmap_left;
-        g.top = slot->bitmap_top;
-        g.rows = static_cast<int>(b.rows);
-        g.width = static_cast<int>(b.width);
-        g.gray = b.pixel_mode == FT_PIXEL_MODE_GRAY;
-        int pitch = b.pitch < 0 ? -b.pitch : b.pitch;
-        g.pitch = pitch;
-        g.bits.resize(static_cast<size_t>(pitch) * b.rows);
-        for (unsigned r = 0; r < b.rows; ++r) {
-          const unsigned char* src = b.pitch < 0 ? b.buffer + static_cast<size_t>(b.rows - 1 - r) * pitch
-                                                 : b.buffer + static_cast<size_t>(r) * pitch;
-          std::copy(src, src + pitch, g.bits.begin() + static_cast<long>(r) * pitch);
-        }
-        if (b.pixel_mode == FT_PIXEL_MODE_MONO || b.pixel_mode == FT_PIXEL_MODE_GRAY) glyphs->push_back(std::move(g));
-      }
-      pen += (slot->advance.x + 32) >> 6;
-      pen = std::min(pen, 1L << 24);
+    for (char32_t cp : text) {
+      const Glyph& g = GlyphOf(font, cp);
+      if (glyphs && !g.bits.empty()) glyphs->push_back({static_cast<int>(pen), &g});
+      pen = std::min(pen + g.advance, 1L << 24);
     }
     *width = static_cast<int>(pen);
   }
