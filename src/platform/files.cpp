@@ -147,8 +147,11 @@ bool ListGameFolder(std::string_view folder_sjis, std::vector<FolderEntry>* entr
     std::string out = s;
     for (size_t i = 0; i < out.size(); ++i) {
       unsigned char c = static_cast<unsigned char>(out[i]);
-      if (IsLeadByte(c)) ++i;
-      else if (c >= 'a' && c <= 'z') out[i] = static_cast<char>(c - 32);
+      if (IsLeadByte(c)) {
+        ++i;
+      } else if (c >= 'a' && c <= 'z') {
+        out[i] = static_cast<char>(c - 32);
+      }
     }
     return out;
   };

@@ -35,9 +35,9 @@ struct FaceAlias {
   const char* family;
 };
 constexpr FaceAlias kFaceAliases[] = {
-    {"ＭＳ ゴシック", "IPAGothic"},   {"MS Gothic", "IPAGothic"},     {"ＭＳ Ｐゴシック", "IPAPGothic"},
-    {"MS PGothic", "IPAPGothic"},     {"ＭＳ ＵＩ Gothic", "IPAPGothic"}, {"MS UI Gothic", "IPAPGothic"},
-    {"ＭＳ 明朝", "IPAMincho"},       {"MS Mincho", "IPAMincho"},     {"ＭＳ Ｐ明朝", "IPAPMincho"},
+    {"ＭＳ ゴシック", "IPAGothic"}, {"MS Gothic", "IPAGothic"},         {"ＭＳ Ｐゴシック", "IPAPGothic"},
+    {"MS PGothic", "IPAPGothic"},   {"ＭＳ ＵＩ Gothic", "IPAPGothic"}, {"MS UI Gothic", "IPAPGothic"},
+    {"ＭＳ 明朝", "IPAMincho"},     {"MS Mincho", "IPAMincho"},         {"ＭＳ Ｐ明朝", "IPAPMincho"},
     {"MS PMincho", "IPAPMincho"},
 };
 

@@ -24,9 +24,7 @@ bool IsStyleLine(std::string_view line) {
 // A style line that carries the row on.
 bool ContinuesRow(std::string_view line) { return IsStyleLine(line) && FindText(line, "追加"_sjv) >= 0; }
 
-Surface& TextSurface(Game& g, bool narration) {
-  return g.gfx.surfaces[narration ? TopSurface : TextWindowSurface];
-}
+Surface& TextSurface(Game& g, bool narration) { return g.gfx.surfaces[narration ? TopSurface : TextWindowSurface]; }
 
 // The box behind the text is the surface's transparent colour.
 uint16_t BoxPixel(const Game& g, bool narration) {

@@ -13,9 +13,7 @@ namespace {
 
 bool CommandHas(const Game& g, std::string_view word) { return FindText(LineAt(g, g.script.line_pos), word) >= 0; }
 
-void ReportValue(Game& g, std::string_view message, int value) {
-  ReportScriptError(g, message, std::to_string(value));
-}
+void ReportValue(Game& g, std::string_view message, int value) { ReportScriptError(g, message, std::to_string(value)); }
 
 }  // namespace
 

@@ -32,8 +32,7 @@ bool EndsWithIgnoringCase(std::string_view name, std::string_view ending) {
 // A name of more than four bytes ending in a font extension.
 bool IsFontFileName(std::string_view name) {
   if (name.size() <= 4) return false;
-  return EndsWithIgnoringCase(name, ".ttf") || EndsWithIgnoringCase(name, ".ttc") ||
-         EndsWithIgnoringCase(name, ".fon");
+  return EndsWithIgnoringCase(name, ".ttf") || EndsWithIgnoringCase(name, ".ttc") || EndsWithIgnoringCase(name, ".fon");
 }
 
 // The path as the old player handed it to Windows, trailing blank and all.
@@ -121,7 +120,9 @@ void InstallFontFolder(Game& g) {
       continue;
     }
     if (t.font_file_count == kMaxFontFiles) {
-      ShowBox(g, "●フォントフォルダでのミス\n\nフォントファイルが２０を超えました\n安全のためフォントの登録を中止します"_sjv);
+      ShowBox(
+          g,
+          "●フォントフォルダでのミス\n\nフォントファイルが２０を超えました\n安全のためフォントの登録を中止します"_sjv);
       t.font_file_count = 0;
       return;
     }

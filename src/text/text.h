@@ -44,8 +44,8 @@ struct TextState {
 
   // The narration layer lives in TopSurface; the layers own its top_on and
   // the veil behind it.
-  int text_box_mode = 0;   // "＃文章" sets, "＃最前景" clears
-  int hide_text_box = 0;   // the Frame tick derives it from the Ctrl toggle
+  int text_box_mode = 0;  // "＃文章" sets, "＃最前景" clears
+  int hide_text_box = 0;  // the Frame tick derives it from the Ctrl toggle
 
   // One character at a time. While char_display_running (a wait flag) is
   // set, the segment of the row at line_pos is being shown.
@@ -55,8 +55,8 @@ struct TextState {
   int reveal_x = 0;         // where the current segment starts
   int reveal_y = 0;         // the row's top inside its surface
   int reveal_row_height = 0;
-  int reveal_row = 0;       // 1 while a continued row holds the line counter
-  int reveal_narration = 0; // 1: into TopSurface, 0: into TextWindowSurface
+  int reveal_row = 0;        // 1 while a continued row holds the line counter
+  int reveal_narration = 0;  // 1: into TopSurface, 0: into TextWindowSurface
 
   int variable_display_shown = 0;
   int variable_display_dirty = 0;

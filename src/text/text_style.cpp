@@ -16,8 +16,8 @@ struct SizeWord {
 
 // First found wins, so a longer word stands before the words it contains.
 constexpr SizeWord kSizeWords[] = {
-    {"極大"_sjv, 80}, {"特大"_sjv, 80}, {"極小"_sjv, 8}, {"やや大"_sjv, 23},
-    {"やや小"_sjv, 14}, {"大"_sjv, 38},  {"小"_sjv, 11},
+    {"極大"_sjv, 80},   {"特大"_sjv, 80}, {"極小"_sjv, 8}, {"やや大"_sjv, 23},
+    {"やや小"_sjv, 14}, {"大"_sjv, 38},   {"小"_sjv, 11},
 };
 
 }  // namespace

@@ -19,7 +19,7 @@ using testing::TempGameFolder;
 TEST(FileResolver, BackslashesCaseAndSpellings) {
   TempGameFolder folder;
   folder.WriteBytes("Pictures/Back.SB1", "x");
-  folder.WriteBytes("音/効果.sw1", "y");                 // a UTF-8 name on disk
+  folder.WriteBytes("音/効果.sw1", "y");                      // a UTF-8 name on disk
   folder.WriteBytes(Sjis("絵") + "/" + Sjis("表.sb1"), "z");  // a CP932 name on disk
   EXPECT_EQ(ProbeGamePath("pictures\\back.sb1"), 2);
   EXPECT_EQ(ResolveGamePath("PICTURES\\BACK.sb1"), "Pictures/Back.SB1");

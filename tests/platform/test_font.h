@@ -75,10 +75,10 @@ inline std::string BuildTestFont(const std::string& family_en, const std::string
   Put16(&head, 0);
   Put16(&head, kSide);
   Put16(&head, kSide);
-  Put16(&head, 0);   // mac style
-  Put16(&head, 8);   // lowest readable size
-  Put16(&head, 2);   // direction hint
-  Put16(&head, 0);   // short offsets
+  Put16(&head, 0);  // mac style
+  Put16(&head, 8);  // lowest readable size
+  Put16(&head, 2);  // direction hint
+  Put16(&head, 0);  // short offsets
   Put16(&head, 0);
   tables.push_back({"head", head});
 
@@ -149,8 +149,8 @@ inline std::string BuildTestFont(const std::string& family_en, const std::string
   Put16(&glyf, 0);
   Put16(&glyf, kSide);
   Put16(&glyf, kSide);
-  Put16(&glyf, 3);  // last point
-  Put16(&glyf, 0);  // no instructions
+  Put16(&glyf, 3);                                     // last point
+  Put16(&glyf, 0);                                     // no instructions
   for (int i = 0; i < 4; ++i) glyf.push_back('\x01');  // on the curve, long coordinates
   for (int dx : {0, 0, kSide, 0}) Put16(&glyf, dx);
   for (int dy : {0, kSide, 0, -kSide}) Put16(&glyf, dy);

@@ -1,10 +1,11 @@
+#include "platform/text_renderer.h"
+
 #include <gtest/gtest.h>
 
 #include <set>
 #include <utility>
 
 #include "base/sjis.h"
-#include "platform/text_renderer.h"
 #include "platform/test_font.h"
 #include "support/test_game.h"
 
@@ -140,7 +141,7 @@ TEST_F(FaceTest, OldSystemNamesDrawAsTheirFreeTwins) {
     const char* twin;
   } cases[] = {
       {"ＭＳ ゴシック"_sjv, "IPAGothic"}, {"ＭＳ Ｐゴシック"_sjv, "IPAPGothic"}, {"ＭＳ 明朝"_sjv, "IPAMincho"},
-      {"ＭＳ Ｐ明朝"_sjv, "IPAPMincho"},  {"MS PGothic", "IPAPGothic"},        {"ms mincho", "IPAMincho"},
+      {"ＭＳ Ｐ明朝"_sjv, "IPAPMincho"},  {"MS PGothic", "IPAPGothic"},          {"ms mincho", "IPAMincho"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(Drawn(c.name, 18, sample).pixels, Drawn(c.twin, 18, sample).pixels) << c.twin;

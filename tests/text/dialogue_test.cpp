@@ -73,7 +73,7 @@ TEST(DialoguePage, FiveLinesShowFourThenTheFifthStartsAtTheTop) {
   EXPECT_EQ(t.line_offset, 20);
   std::pair<int, int> rows = TextGame::Rows(s, text);
   EXPECT_GE(rows.first, 10);
-  EXPECT_LT(rows.second, 28);  // only the first row: the page was cleared
+  EXPECT_LT(rows.second, 28);              // only the first row: the page was cleared
   EXPECT_EQ(run.g().shell.click_wait, 1);  // the block's end
   EXPECT_EQ(run.g().text.dialogue_shown, 1);
 }

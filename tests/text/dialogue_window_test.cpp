@@ -55,10 +55,17 @@ TEST_P(WindowBackground, IsDrawnAsItsSettingsSay) {
   Surface expected(2, 1, run.g().gfx.pixel_format);
   expected.pixels.assign(2, run.Pixel(v, v, v));
   switch (c.expect) {
-    case Expect::kDarken: DarkenRect(&expected, 0, 0, 2, 1, c.level); break;
-    case Expect::kLighten: LightenRect(&expected, 0, 0, 2, 1, c.level); break;
-    case Expect::kSolid: expected.pixels.assign(2, run.Pixel(c.level, c.level, c.level)); break;
-    case Expect::kUntouched: break;
+    case Expect::kDarken:
+      DarkenRect(&expected, 0, 0, 2, 1, c.level);
+      break;
+    case Expect::kLighten:
+      LightenRect(&expected, 0, 0, 2, 1, c.level);
+      break;
+    case Expect::kSolid:
+      expected.pixels.assign(2, run.Pixel(c.level, c.level, c.level));
+      break;
+    case Expect::kUntouched:
+      break;
   }
   const Surface& frame = run.Frame();
   EXPECT_EQ(frame.At(600, 450), expected.At(0, 0));  // inside the window, clear of text
@@ -120,8 +127,8 @@ TEST(DialogueWindow, OpeningABlockShowsWhatThePlayerHid) {
 TEST(DialogueFrame, APictureReplacesTheDefaultFrameUntilOff) {
   WindowGame run;
   run.folder.WriteBytes("waku.sb1", testing::Bmp24(640, 480, [](int x, int y) -> uint32_t {
-    return x < 8 && y < 8 ? 0xFF0000 : 0xFFFFFF;
-  }));
+                          return x < 8 && y < 8 ? 0xFF0000 : 0xFFFFFF;
+                        }));
   run.Play("＃セリフ枠\nwaku\n＃セリフ位置\n100\n100\n100\n100\n＃セリフ\nあ\n\n", true);
   EXPECT_EQ(run.Errors(), "");
   EXPECT_EQ(run.g().text.frame_picture_in_use, 1);

@@ -95,7 +95,8 @@ TEST(FontFolder, TwentyFontsAndATextFile) {
   for (int i = 0; i < 20; ++i) run.folder.WriteBytes("pikofont/f" + std::to_string(i) + ".TTF", run.font);
   run.folder.WriteBytes("pikofont/readme.txt", "x");
   InstallFontFolder(run.g());
-  EXPECT_EQ(run.Boxes(), std::vector<std::string>{"●フォントファイルでのミス\n\n「readme.txt」は\nフォントファイルではありません"});
+  EXPECT_EQ(run.Boxes(),
+            std::vector<std::string>{"●フォントファイルでのミス\n\n「readme.txt」は\nフォントファイルではありません"});
   EXPECT_EQ(run.g().text.font_file_count, 20);
   EXPECT_EQ(run.g().text.fonts_registered, 1);
 }
@@ -104,8 +105,10 @@ TEST(FontFolder, MoreThanTwentyRegistersNone) {
   FolderRun run;
   for (int i = 0; i < 21; ++i) run.folder.WriteBytes("pikofont/f" + std::to_string(i) + ".ttc", run.font);
   InstallFontFolder(run.g());
-  EXPECT_EQ(run.Boxes(), std::vector<std::string>{
-                             "●フォントフォルダでのミス\n\nフォントファイルが２０を超えました\n安全のためフォントの登録を中止します"});
+  EXPECT_EQ(
+      run.Boxes(),
+      std::vector<std::string>{
+          "●フォントフォルダでのミス\n\nフォントファイルが２０を超えました\n安全のためフォントの登録を中止します"});
   EXPECT_EQ(run.g().text.font_file_count, 0);
   EXPECT_EQ(run.g().text.fonts_registered, 0);
   FontId f = run.t.platform.Text().CreateFont("PikoTest", 20);
