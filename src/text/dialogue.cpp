@@ -93,6 +93,14 @@ size_t PrefixBytes(std::string_view text, int n) {
   return i;
 }
 
+// Narration pages never fill, so a script that adds to one for ever must
+// not run the offset past what an int holds; rows that far down are off
+// the screen anyway.
+void AdvanceRow(TextState& t, int row_height) {
+  constexpr int kFarBelow = 1 << 20;
+  t.line_offset = std::min(t.line_offset + row_height + kRowGap, kFarBelow);
+}
+
 int SegmentTop(const TextState& t) { return t.reveal_y + (t.reveal_row_height - t.font_size) / 2; }
 
 // Draws the row at line_pos into the open block's surface, or, one
@@ -128,7 +136,7 @@ void RenderTextLine(Game& g, bool narration) {
   do {
     x += DrawSegment(g, narration, x, top + (row_height - t.font_size) / 2, SubstitutedLine(g));
   } while (NextSegment(g));
-  t.line_offset += row_height + kRowGap;
+  AdvanceRow(t, row_height);
 }
 
 }  // namespace
@@ -219,7 +227,7 @@ void RevealNextCharacter(Game& g) {
     sh.hold_line = 0;
     ++g.script.line_pos;
   }
-  t.line_offset += t.reveal_row_height + kRowGap;
+  AdvanceRow(t, t.reveal_row_height);
   sh.char_display_running = 0;
   // line_pos is the next line to run.
   if (!narration && !LineFits(g, g.script.line_pos)) {

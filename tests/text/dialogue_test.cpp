@@ -265,6 +265,13 @@ TEST(Narration, PagesNeverFillAndTextPastTheScreenIsCut) {
   EXPECT_EQ(run.RunToClick(), 32);
   EXPECT_EQ(run.g().text.line_offset, 600);
   EXPECT_EQ(run.Errors(), "");
+
+  // A page added to for ever stops growing far below the screen.
+  TextGame endless;
+  endless.Load("＃文章　追加\n一行\n\n");
+  endless.g().text.line_offset = (1 << 20) - 5;
+  endless.RunToClick();
+  EXPECT_EQ(endless.g().text.line_offset, 1 << 20);
 }
 
 // ---- The window's rectangle ----
