@@ -69,6 +69,12 @@ void CreateTextFont(Game& g) {
   if (t.text_font < 0) t.text_font = text.CreateFont("ＭＳ Ｐゴシック"_sjv, t.font_size);
 }
 
+void DeleteTextFont(Game& g) {
+  TextState& t = g.text;
+  if (t.text_font > kDefaultFont) g.platform->Text().DeleteFont(t.text_font);
+  t.text_font = -1;
+}
+
 void SetTextFont(Game& g) {
   TextState& t = g.text;
   std::string_view spec = LineAt(g, ++g.script.line_pos);

@@ -99,6 +99,8 @@ void RevealNextCharacter(Game& g);
 int ChooseFace(std::string_view spec_line, char (&face)[kFaceNameBytes]);
 // Deletes the dialogue font and makes it again from the size and face.
 void CreateTextFont(Game& g);
+// Deletes the dialogue font, if one was made (shutdown).
+void DeleteTextFont(Game& g);
 // The colour and size words of a "＃文字" line (also of "＃セリフ", "＃文章"
 // and "＃クリック待ち"), applied to the dialogue text.
 void ApplyTextStyle(Game& g, std::string_view line);
