@@ -24,6 +24,18 @@ inline Vec4 LoadVec4(const float* p) {
 
 inline void StoreVec4(float* p, Vec4 v) { std::memcpy(p, &v, sizeof(v)); }
 
+// Rows a, b, c, d become columns.
+inline void Transpose(Vec4& a, Vec4& b, Vec4& c, Vec4& d) {
+  Vec4 t0 = __builtin_shufflevector(a, b, 0, 4, 1, 5);
+  Vec4 t1 = __builtin_shufflevector(a, b, 2, 6, 3, 7);
+  Vec4 t2 = __builtin_shufflevector(c, d, 0, 4, 1, 5);
+  Vec4 t3 = __builtin_shufflevector(c, d, 2, 6, 3, 7);
+  a = __builtin_shufflevector(t0, t2, 0, 1, 4, 5);
+  b = __builtin_shufflevector(t0, t2, 2, 3, 6, 7);
+  c = __builtin_shufflevector(t1, t3, 0, 1, 4, 5);
+  d = __builtin_shufflevector(t1, t3, 2, 3, 6, 7);
+}
+
 // Reads big-endian bit fields. The buffer must hold 8 readable bytes past
 // the last byte a field can touch; every buffer the decoder reads is padded.
 struct BitReader {
@@ -79,10 +91,9 @@ struct Tables {
   float antialias_ca[8];
   float dct_coefficients[32];  // 16 for size 32, 8 for 16, 4 for 8, 2 for 4, 1 for 2
   float synthesis_window[512];
-  // The window regrouped per tap so that every inner loop of the synthesis
-  // runs forward over the ring (see synthesis.cpp).
-  float synthesis_taps[8][4][16];
-  float synthesis_tap16[8];
+  // Per pair of taps, the window with V's signs folded in and scaled to
+  // 16-bit units (see synthesis.cpp).
+  float synthesis_coefficients[8][64];
   float is_ratio_mpeg1[7][2];
   float is_ratio_mpeg2[2][64][2];
 };
@@ -95,9 +106,12 @@ inline float Pow2Quarter(const Tables& tables, int exponent) {
   return tables.pow2_quarter[exponent - kPow2QuarterMin];
 }
 
-// Synthesises one block of 32 subband samples per frame channel into 32 PCM
-// samples per output channel at pcm (interleaved by the output channels).
-void SynthesizeBlock(Decoder& decoder, const float (*samples)[32], int frame_channels, int16_t* pcm);
+// Synthesises `blocks` blocks (at most kBlockRow) of subband samples
+// [frame channel][subband][block] into 32 PCM samples per block and output
+// channel at pcm (interleaved by the output channels). Rows are read in
+// whole groups of four blocks.
+void SynthesizeBlocks(Decoder& decoder, const float (*samples)[32][kBlockRow], int blocks, int frame_channels,
+                      int16_t* pcm);
 
 int DecodeLayer1(Decoder& decoder, int frame_bytes, int16_t* pcm);
 int DecodeLayer2(Decoder& decoder, int frame_bytes, int16_t* pcm);

@@ -89,27 +89,22 @@ int DecodeLayer1(Decoder& decoder, int frame_bytes, int16_t* pcm) {
     }
   }
   const int out_channels = decoder.output.channels;
+  float(&samples)[2][32][kBlockRow] = decoder.subband_blocks;
   for (int s = 0; s < 12; ++s) {
-    float(&samples)[2][3][32] = decoder.subband_samples;
     for (int sb = 0; sb < 32; ++sb) {
       for (int ch = 0; ch < (sb < bound ? channels : 1); ++ch) {
         int bits = allocation[ch][sb] ? allocation[ch][sb] + 1 : 0;
         float value = 0.0f;
         if (bits && reader.pos <= frame_bits) value = Dequantize(reader.Read(bits), (1 << bits) - 1);
         if (sb < bound) {
-          samples[ch][0][sb] = value * scale[ch][sb];
+          samples[ch][sb][s] = value * scale[ch][sb];
         } else {
-          for (int c = 0; c < channels; ++c) samples[c][0][sb] = value * scale[c][sb];
+          for (int c = 0; c < channels; ++c) samples[c][sb][s] = value * scale[c][sb];
         }
       }
-      if (channels == 1) samples[1][0][sb] = 0.0f;
     }
-    float block[2][32];
-    for (int ch = 0; ch < 2; ++ch) {
-      for (int sb = 0; sb < 32; ++sb) block[ch][sb] = samples[ch][0][sb];
-    }
-    SynthesizeBlock(decoder, block, channels, pcm + s * 32 * out_channels);
   }
+  SynthesizeBlocks(decoder, samples, 12, channels, pcm);
   return 1;
 }
 
@@ -175,12 +170,12 @@ int DecodeLayer2(Decoder& decoder, int frame_bytes, int16_t* pcm) {
   }
 
   const int out_channels = decoder.output.channels;
-  float(&samples)[2][3][32] = decoder.subband_samples;
+  float(&samples)[2][32][kBlockRow] = decoder.subband_blocks;
   for (int granule = 0; granule < 12; ++granule) {
     const int part = granule / 4;
     for (int sb = 0; sb < 32; ++sb) {
       if (sb >= subbands) {
-        for (int ch = 0; ch < 2; ++ch) samples[ch][0][sb] = samples[ch][1][sb] = samples[ch][2][sb] = 0.0f;
+        for (int ch = 0; ch < 2; ++ch) samples[ch][sb][0] = samples[ch][sb][1] = samples[ch][sb][2] = 0.0f;
         continue;
       }
       for (int ch = 0; ch < (sb < bound ? channels : 1); ++ch) {
@@ -203,18 +198,11 @@ int DecodeLayer2(Decoder& decoder, int frame_bytes, int16_t* pcm) {
         int first = sb < bound ? ch : 0;
         int last = sb < bound ? ch : channels - 1;
         for (int c = first; c <= last; ++c) {
-          for (int k = 0; k < 3; ++k) samples[c][k][sb] = values[k] * scale[c][sb][part];
+          for (int k = 0; k < 3; ++k) samples[c][sb][k] = values[k] * scale[c][sb][part];
         }
       }
-      if (channels == 1) samples[1][0][sb] = samples[1][1][sb] = samples[1][2][sb] = 0.0f;
     }
-    for (int k = 0; k < 3; ++k) {
-      float block[2][32];
-      for (int ch = 0; ch < 2; ++ch) {
-        for (int sb = 0; sb < 32; ++sb) block[ch][sb] = samples[ch][k][sb];
-      }
-      SynthesizeBlock(decoder, block, channels, pcm + (granule * 3 + k) * 32 * out_channels);
-    }
+    SynthesizeBlocks(decoder, samples, 3, channels, pcm + granule * 3 * 32 * out_channels);
   }
   return 1;
 }

@@ -516,9 +516,9 @@ void InverseShort(const Tables& tables, const float* in, float* overlap, float* 
   }
 }
 
-// Hybrid filter bank of one granule and channel: subband samples out[t][sb].
+// Hybrid filter bank of one granule and channel: subband samples out[sb][t].
 void RunHybrid(Decoder& decoder, const BandTable& bands, const GranuleInfo& info, int ch, int count,
-               float (*out)[2][32]) {
+               float (*out)[kBlockRow]) {
   const Tables& tables = GetTables();
   float* xr = decoder.spectrum[ch];
   const bool is_short = IsShort(info);
@@ -554,7 +554,7 @@ void RunHybrid(Decoder& decoder, const BandTable& bands, const GranuleInfo& info
     if (sb & 1) {
       for (int t = 1; t < 18; t += 2) samples[t] = -samples[t];
     }
-    for (int t = 0; t < 18; ++t) out[t][ch][sb] = samples[t];
+    for (int t = 0; t < 18; ++t) out[sb][t] = samples[t];
   }
 }
 
@@ -610,19 +610,16 @@ int DecodeLayer3(Decoder& decoder, int frame_bytes, int16_t* pcm) {
       main.pos = end;
     }
     if (channels == 2 && header.mode == 1) ProcessStereo(decoder, bands, gr, counts);
-    float blocks[18][2][32];
     for (int ch = 0; ch < channels; ++ch) {
       // Stereo processing can move values into the left channel's empty top.
       int count = channels == 2 && header.mode == 1 ? 576 : counts[ch];
       while (count > 0 && decoder.spectrum[ch][count - 1] == 0.0f) --count;
-      RunHybrid(decoder, bands, decoder.granules[gr][ch], ch, count, blocks);
+      RunHybrid(decoder, bands, decoder.granules[gr][ch], ch, count, decoder.subband_blocks[ch]);
     }
     // A one-channel frame in two-channel output plays on both sides, so the
     // right side continues from the same state when two channels return.
     if (channels == 1 && out_channels == 2) std::memcpy(decoder.overlap[1], decoder.overlap[0], sizeof(decoder.overlap[0]));
-    for (int t = 0; t < 18; ++t) {
-      SynthesizeBlock(decoder, blocks[t], channels, pcm + (gr * 18 + t) * 32 * out_channels);
-    }
+    SynthesizeBlocks(decoder, decoder.subband_blocks, 18, channels, pcm + gr * 18 * 32 * out_channels);
   }
   return 1;
 }

@@ -140,6 +140,7 @@ int start(Decoder& decoder, const Header& header) {
   decoder.header = header;
   decoder.output = output;
   std::memset(decoder.ring, 0, sizeof(decoder.ring));
+  std::memset(decoder.subband_blocks, 0, sizeof(decoder.subband_blocks));
   decoder.ring_pos = 0;
   std::memset(decoder.overlap, 0, sizeof(decoder.overlap));
   int subbands = decoder.options.subband_limit;

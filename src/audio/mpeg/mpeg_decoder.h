@@ -18,6 +18,10 @@ inline constexpr int kMaxFrameBytes = 4096;
 inline constexpr int kMaxPcmBytes = 1152 * 2 * 2;
 // Main data kept in the bit reservoir before old bytes are dropped.
 inline constexpr int kReservoirKeep = 6692;
+// Synthesis storage: blocks per subband row, ring slots and floats per slot.
+inline constexpr int kBlockRow = 20;
+inline constexpr int kRingSlots = 32;
+inline constexpr int kSlotFloats = 68;
 
 // The fields of a frame header.
 struct Header {
@@ -106,11 +110,12 @@ struct Decoder {
   float spectrum[2][576];
   float overlap[2][32][18];
 
-  // Layer I and II subband samples of one granule.
-  float subband_samples[2][3][32];
+  // Subband samples waiting for the synthesis: [channel][subband][block],
+  // up to 18 blocks, rows padded to whole vectors.
+  float subband_blocks[2][32][kBlockRow];
 
-  // Polyphase synthesis: a ring of 16 blocks of 32 values per channel.
-  float ring[2][512];
+  // Polyphase synthesis: a ring of per-block DCT outputs per channel.
+  float ring[2][kRingSlots * kSlotFloats];
   int ring_pos = 0;
 };
 

@@ -177,16 +177,13 @@ void BuildSynthesis(Tables& tables) {
     float value = tables.synthesis_window[i];
     tables.synthesis_window[512 - i] = (i % 64 == 0) ? value : -value;
   }
-  const float* d = tables.synthesis_window;
+  // V is X[16..31] then -X[32 - j] in its first half, all negative in its
+  // second; the slots hold X unsigned.
   for (int i = 0; i < 8; ++i) {
-    const float* w = d + 64 * i;
-    for (int t = 0; t < 16; ++t) {
-      tables.synthesis_taps[i][0][t] = w[t];
-      tables.synthesis_taps[i][1][t] = t == 0 ? 0.0f : -w[32 - t];
-      tables.synthesis_taps[i][2][t] = -w[48 - t];
-      tables.synthesis_taps[i][3][t] = t == 0 ? 0.0f : -w[48 + t];
+    for (int j = 0; j < 64; ++j) {
+      float sign = j < 16 ? 32768.0f : -32768.0f;
+      tables.synthesis_coefficients[i][j] = sign * tables.synthesis_window[64 * i + j];
     }
-    tables.synthesis_tap16[i] = -w[32];
   }
 }
 
