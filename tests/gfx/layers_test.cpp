@@ -75,27 +75,6 @@ INSTANTIATE_TEST_SUITE_P(
                       PlacementCase{"0\n-30", 5, 450, -1, 0}, PlacementCase{"-700\n0", 0, 0, -1, 0},
                       PlacementCase{"＃（2*5）＃\n3+4", 10, 7, 0, 0}));
 
-TEST(LayerOptions, AddKeepsTheOldPictureWhereTheNewOneIsTransparent) {
-  LayerRun run;
-  run.Picture("green", Solid(kGreen));
-  run.Picture("left_blue", [](int x, int) { return x < 320 ? kBlue : kWhite; });
-  ASSERT_TRUE(run.Play("＃前景\ngreen\n＃前景 追加\nleft_blue\n"));
-  EXPECT_EQ(run.Layer(ForegroundSurface).At(10, 10), run.Px(kBlue));
-  EXPECT_EQ(run.Layer(ForegroundSurface).At(400, 10), run.Px(kGreen));
-  ASSERT_TRUE(run.Play("＃前景\ngreen\n＃前景\nleft_blue\n"));
-  EXPECT_EQ(run.Layer(ForegroundSurface).At(400, 10), run.Px(kWhite));
-}
-
-TEST(LayerOptions, MaskTakesBlackAsTransparentAndKeepsTheLayer) {
-  LayerRun run;
-  run.Picture("green", Solid(kGreen));
-  run.Picture("black_left", [](int x, int) { return x < 320 ? kBlack : kRed; });
-  ASSERT_TRUE(run.Play("＃最前景\ngreen\n＃最前景 マスク\nblack_left\n"));
-  EXPECT_EQ(run.Errors(), "");
-  EXPECT_EQ(run.Layer(TopSurface).At(10, 10), run.Px(kGreen));
-  EXPECT_EQ(run.Layer(TopSurface).At(400, 10), run.Px(kRed));
-}
-
 // ---- Translucency ----
 
 struct RateCase {
