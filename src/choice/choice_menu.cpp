@@ -370,16 +370,9 @@ void SetChoiceFont(Game& g) {
     ReportScriptError(g, "＃選択フォントの指定がありません"_sjv, ""_sjv);
     return;
   }
-  bool fixed = FindText(line, "固定"_sjv) >= 0;
-  if (BeginsWith(line, "ゴシック"_sjv)) {
-    CopyText(c.choice_face, fixed ? "ＭＳ ゴシック"_sjv : "ＭＳ Ｐゴシック"_sjv);
-    return;
-  }
-  if (BeginsWith(line, "明朝"_sjv)) {
-    CopyText(c.choice_face, fixed ? "ＭＳ 明朝"_sjv : "ＭＳ Ｐ明朝"_sjv);
-    return;
-  }
-  CopyText(c.choice_face, line);
+  // A Gothic or Mincho word changes the face for the next menu; a face
+  // name is tried at once.
+  if (ChooseFace(line, c.choice_face) != 2) return;
   TextRenderer& text = g.platform->Text();
   if (c.choice_font > kDefaultFont) text.DeleteFont(c.choice_font);
   c.choice_font = text.CreateFont(TextOf(c.choice_face), 18);

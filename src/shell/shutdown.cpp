@@ -32,7 +32,11 @@ std::string SweepCommandLine(std::string_view program_path, long process_number)
 
 // The fonts of the text facilities are deleted here by the parts that make
 // them; until they exist the player holds no drawing objects.
-void DeleteGdiObjects(Game&) {}
+void DeleteGdiObjects(Game& g) {
+  DeleteTextFont(g);
+  if (g.choice.choice_font > kDefaultFont) g.platform->Text().DeleteFont(g.choice.choice_font);
+  g.choice.choice_font = -1;
+}
 
 void Shutdown(Game& g) {
   if (g.shell.quit_requested) return;
