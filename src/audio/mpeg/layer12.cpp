@@ -88,7 +88,6 @@ int DecodeLayer1(Decoder& decoder, int frame_bytes, int16_t* pcm) {
       if (allocation[ch][sb]) scale[ch][sb] = tables.layer12_scalefactor[reader.Read(6)];
     }
   }
-  const int out_channels = decoder.output.channels;
   float(&samples)[2][32][kBlockRow] = decoder.subband_blocks;
   for (int s = 0; s < 12; ++s) {
     for (int sb = 0; sb < 32; ++sb) {
