@@ -68,6 +68,21 @@ std::string ResolveComponent(const std::string& dir, std::string_view component_
 
 }  // namespace
 
+int GetTextModeByte(FILE* f) {
+  int c = std::getc(f);
+  if (c == 0x1A) {
+    // The end stays the end: later calls must not read past it.
+    std::fseek(f, 0, SEEK_END);
+    return EOF;
+  }
+  if (c == 0x0D) {
+    int next = std::getc(f);
+    if (next == 0x0A) return 0x0A;
+    if (next != EOF) std::ungetc(next, f);
+  }
+  return c;
+}
+
 std::string SlashesFromBackslashes(std::string_view name) {
   std::string out(name);
   for (size_t i = 0; i < out.size(); ++i) {

@@ -35,6 +35,11 @@ struct FolderEntry {
 };
 bool ListGameFolder(std::string_view folder_sjis, std::vector<FolderEntry>* entries);
 
+// The next byte of a file opened in binary mode, as the C library's text
+// mode on Windows delivered it: a CR LF pair arrives as one LF, and a 0x1A
+// ends the file. EOF at the end.
+int GetTextModeByte(FILE* f);
+
 // Splits at real backslashes (never the second byte of a two-byte
 // character) and at "/", giving "/"-separated CP932 text.
 std::string SlashesFromBackslashes(std::string_view name_sjis);

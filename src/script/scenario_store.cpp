@@ -115,13 +115,7 @@ int LoadScenario(Game& g, std::string_view name) {
   int line_ends = 0;
   LoadFault fault = LoadFault::kNone;
   int c;
-  while ((c = std::getc(f.get())) != EOF) {
-    if (c == 0x1A) break;
-    if (c == 0x0D) {
-      int next = std::getc(f.get());
-      if (next == 0x0A) c = 0x0A;
-      else if (next != EOF) std::ungetc(next, f.get());
-    }
+  while ((c = GetTextModeByte(f.get())) != EOF) {
     unsigned char b = static_cast<unsigned char>(c) ^ kScenarioMask;
     if (b == 0x09) continue;
     if (b == 0x0A) {

@@ -33,13 +33,7 @@ void ReadConfigFile(Game& g) {
   int line = 0;
   int column = 0;
   int c;
-  while ((c = std::getc(f.get())) != EOF) {
-    if (c == 0x1A) break;
-    if (c == 0x0D) {
-      int next = std::getc(f.get());
-      if (next == 0x0A) c = 0x0A;
-      else if (next != EOF) std::ungetc(next, f.get());
-    }
+  while ((c = GetTextModeByte(f.get())) != EOF) {
     if (c == 0x0A) {
       table[line][column] = '\0';
       column = 0;

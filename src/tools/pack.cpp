@@ -112,8 +112,12 @@ std::string UnpackPlainText(const std::string& sjis) {
   return out;
 }
 
-bool PackFolder(const std::string& src, const std::string& dst, std::vector<std::string>* warnings,
-                std::string* error) {
+namespace {
+
+// Copies every file of src to the same place under dst, letting `convert`
+// rewrite its bytes and its name on the way.
+template <typename Convert>
+bool ConvertFolder(const std::string& src, const std::string& dst, std::string* error, Convert convert) {
   std::error_code ec;
   if (!fs::is_directory(src, ec)) {
     *error = "not a folder: " + src;
@@ -133,20 +137,7 @@ bool PackFolder(const std::string& src, const std::string& dst, std::vector<std:
       *error = "cannot read " + it->path().string();
       return false;
     }
-    std::string ext = Lower(it->path().extension().string());
-    std::vector<std::string> file_warnings;
-    for (const Kind& k : kKinds) {
-      if (ext != k.authoring) continue;
-      out.replace_extension(k.game);
-      switch (k.form) {
-        case Kind::kScenario: bytes = PackScenario(bytes, &file_warnings); break;
-        case Kind::kPlainText: bytes = PackPlainText(bytes, &file_warnings); break;
-        case Kind::kScrambled: ScrambleBytes(&bytes); break;
-        case Kind::kAsStored: break;
-      }
-      break;
-    }
-    for (const std::string& w : file_warnings) warnings->push_back(rel.string() + ": " + w);
+    convert(rel, Lower(it->path().extension().string()), &bytes, &out);
     if (!WriteAll(out, bytes)) {
       *error = "cannot write " + out.string();
       return false;
@@ -159,44 +150,43 @@ bool PackFolder(const std::string& src, const std::string& dst, std::vector<std:
   return true;
 }
 
-bool UnpackFolder(const std::string& src, const std::string& dst, std::string* error) {
-  std::error_code ec;
-  if (!fs::is_directory(src, ec)) {
-    *error = "not a folder: " + src;
-    return false;
-  }
-  fs::create_directories(dst, ec);
-  for (auto it = fs::recursive_directory_iterator(src, ec); it != fs::recursive_directory_iterator(); ++it) {
-    fs::path rel = fs::relative(it->path(), src, ec);
-    fs::path out = fs::path(dst) / rel;
-    if (it->is_directory()) {
-      fs::create_directories(out, ec);
-      continue;
-    }
-    bool ok = false;
-    std::string bytes = ReadAll(it->path(), &ok);
-    if (!ok) {
-      *error = "cannot read " + it->path().string();
-      return false;
-    }
-    std::string ext = Lower(it->path().extension().string());
+}  // namespace
+
+bool PackFolder(const std::string& src, const std::string& dst, std::vector<std::string>* warnings,
+                std::string* error) {
+  return ConvertFolder(src, dst, error, [&](const fs::path& rel, const std::string& ext, std::string* bytes,
+                                            fs::path* out) {
+    std::vector<std::string> file_warnings;
     for (const Kind& k : kKinds) {
-      if (ext != k.game) continue;
-      out.replace_extension(k.authoring);
+      if (ext != k.authoring) continue;
+      out->replace_extension(k.game);
       switch (k.form) {
-        case Kind::kScenario: bytes = UnpackScenario(bytes); break;
-        case Kind::kPlainText: bytes = UnpackPlainText(bytes); break;
-        case Kind::kScrambled: ScrambleBytes(&bytes); break;
+        case Kind::kScenario: *bytes = PackScenario(*bytes, &file_warnings); break;
+        case Kind::kPlainText: *bytes = PackPlainText(*bytes, &file_warnings); break;
+        case Kind::kScrambled: ScrambleBytes(bytes); break;
         case Kind::kAsStored: break;
       }
       break;
     }
-    if (!WriteAll(out, bytes)) {
-      *error = "cannot write " + out.string();
-      return false;
+    for (const std::string& w : file_warnings) warnings->push_back(rel.string() + ": " + w);
+  });
+}
+
+bool UnpackFolder(const std::string& src, const std::string& dst, std::string* error) {
+  return ConvertFolder(src, dst, error, [](const fs::path&, const std::string& ext, std::string* bytes,
+                                           fs::path* out) {
+    for (const Kind& k : kKinds) {
+      if (ext != k.game) continue;
+      out->replace_extension(k.authoring);
+      switch (k.form) {
+        case Kind::kScenario: *bytes = UnpackScenario(*bytes); break;
+        case Kind::kPlainText: *bytes = UnpackPlainText(*bytes); break;
+        case Kind::kScrambled: ScrambleBytes(bytes); break;
+        case Kind::kAsStored: break;
+      }
+      break;
     }
-  }
-  return !ec;
+  });
 }
 
 }  // namespace piko
