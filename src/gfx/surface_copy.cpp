@@ -67,29 +67,7 @@ void CopyRowKeyed(uint16_t* dst, const uint16_t* src, int n, uint16_t key) {
 
 void CopyRect(Surface* dst, int dx, int dy, const Surface& src, int sx, int sy, int w, int h, bool keyed) {
   // Clip against the source, then against the target.
-  if (sx < 0) {
-    w += sx;
-    dx -= sx;
-    sx = 0;
-  }
-  if (sy < 0) {
-    h += sy;
-    dy -= sy;
-    sy = 0;
-  }
-  if (dx < 0) {
-    w += dx;
-    sx -= dx;
-    dx = 0;
-  }
-  if (dy < 0) {
-    h += dy;
-    sy -= dy;
-    dy = 0;
-  }
-  w = std::min({w, src.width - sx, dst->width - dx});
-  h = std::min({h, src.height - sy, dst->height - dy});
-  if (w <= 0 || h <= 0) return;
+  if (!ClipCopy(src.width, src.height, dst->width, dst->height, &sx, &sy, &w, &h, &dx, &dy)) return;
   if (keyed && src.keyed) {
     for (int y = 0; y < h; ++y) CopyRowKeyed(dst->Row(dy + y) + dx, src.Row(sy + y) + sx, w, src.colour_key);
   } else {

@@ -10,30 +10,7 @@ uint16_t PackPixel(PixelFormat format, unsigned r, unsigned g, unsigned b) {
 }
 
 void BlitBitmap(const Bitmap& bitmap, int sx, int sy, int w, int h, Surface* surface, int dx, int dy) {
-  // Clip against the source, then against the target.
-  if (sx < 0) {
-    w += sx;
-    dx -= sx;
-    sx = 0;
-  }
-  if (sy < 0) {
-    h += sy;
-    dy -= sy;
-    sy = 0;
-  }
-  if (dx < 0) {
-    w += dx;
-    sx -= dx;
-    dx = 0;
-  }
-  if (dy < 0) {
-    h += dy;
-    sy -= dy;
-    dy = 0;
-  }
-  w = std::min({w, bitmap.width - sx, surface->width - dx});
-  h = std::min({h, bitmap.height - sy, surface->height - dy});
-  if (w <= 0 || h <= 0) return;
+  if (!ClipCopy(bitmap.width, bitmap.height, surface->width, surface->height, &sx, &sy, &w, &h, &dx, &dy)) return;
   for (int y = 0; y < h; ++y) {
     const uint32_t* src = bitmap.pixels.data() + static_cast<size_t>(sy + y) * bitmap.width + sx;
     uint16_t* dst = surface->Row(dy + y) + dx;

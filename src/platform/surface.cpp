@@ -2,10 +2,37 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
 namespace piko {
+
+bool ClipCopy(int src_w, int src_h, int dst_w, int dst_h, int* sx, int* sy, int* w, int* h, int* dx, int* dy) {
+  if (*sx < 0) {
+    *w += *sx;
+    *dx -= *sx;
+    *sx = 0;
+  }
+  if (*sy < 0) {
+    *h += *sy;
+    *dy -= *sy;
+    *sy = 0;
+  }
+  if (*dx < 0) {
+    *w += *dx;
+    *sx -= *dx;
+    *dx = 0;
+  }
+  if (*dy < 0) {
+    *h += *dy;
+    *sy -= *dy;
+    *dy = 0;
+  }
+  *w = std::min({*w, src_w - *sx, dst_w - *dx});
+  *h = std::min({*h, src_h - *sy, dst_h - *dy});
+  return *w > 0 && *h > 0;
+}
 
 void ExpandPixel(uint16_t pixel, PixelFormat format, uint8_t* r, uint8_t* g, uint8_t* b) {
   unsigned r5, g6, b5;

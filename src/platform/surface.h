@@ -28,6 +28,10 @@ struct Surface {
   uint16_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
 };
 
+// Clips a w by h copy from (sx, sy) of a source to (dx, dy) of a target
+// against both. False when nothing is left to copy.
+bool ClipCopy(int src_w, int src_h, int dst_w, int dst_h, int* sx, int* sy, int* w, int* h, int* dx, int* dy);
+
 // 8-bit channels of a 16-bit pixel, expanded so that full scale reads 255.
 void ExpandPixel(uint16_t pixel, PixelFormat format, uint8_t* r, uint8_t* g, uint8_t* b);
 
