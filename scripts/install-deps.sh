@@ -14,6 +14,9 @@ packages=(
   libsdl2-dev zlib1g-dev libjpeg62-turbo-dev
   # reading reference pictures in the tests
   libpng-dev
+  # the MP3 benchmark encodes its stream with LAME and compares with
+  # libmpg123, both loaded at run time (the player uses neither)
+  libmp3lame0 libmpg123-0
   # text: FreeType, fontconfig and the IPA Gothic and Mincho faces
   libfreetype-dev libfontconfig-dev fonts-ipafont-gothic fonts-ipafont-mincho
 )
