@@ -9,13 +9,6 @@ namespace {
 using testing::TempGameFolder;
 using testing::TestGame;
 
-// The text of the last executed line.
-std::string Last(const TestGame& t) {
-  if (t.platform.executed.empty()) return "(nothing ran)";
-  const std::string& l = t.platform.executed.back();
-  return l.substr(l.find(": ") + 2);
-}
-
 // Plays a scenario that declares 値, sets it, branches, and marks each
 // branch with a comment; returns the comment of the branch taken.
 std::string RangeBranch(int value, const std::string& separators) {
@@ -26,7 +19,7 @@ std::string RangeBranch(int value, const std::string& separators) {
   if (!t.Load(folder, text)) return "load failed";
   t.RunLines(6);
   if (!t.platform.errors.empty()) return "error: " + t.platform.errors[0].message;
-  return Last(t);
+  return t.LastText();
 }
 
 TEST(BranchOnRanges, ValuesFallIntoTheirRanges) {
@@ -75,9 +68,9 @@ TEST(BranchOnMaximum, TheFirstLargestWinsAndNestedBlocksAreSkipped) {
                      "＃分岐最大\n3\n7\n7\n\n＃1\n// one\n＃分岐最大\n\n＃2\n// inner two\n＃＃＃＃\n"
                      "＃2\n// two\n＃3\n// three\n＃＃＃＃\n// after"));
   t.RunLines(2);
-  EXPECT_EQ(Last(t), "// two");
+  EXPECT_EQ(t.LastText(), "// two");
   t.RunLines(2);  // ＃3 ends the branch: on past the block
-  EXPECT_EQ(Last(t), "// after");
+  EXPECT_EQ(t.LastText(), "// after");
   EXPECT_TRUE(t.platform.errors.empty());
 }
 
@@ -88,7 +81,7 @@ TEST(BranchOnString, ComparesTheWholeLine) {
     ASSERT_TRUE(t.Load(folder, std::string("＃変数宣言文字\n名前\n\n＃文字変数代入\n名前\n太郎\n＃分岐文字\n名前\n") +
                                    compare + "\n＃0\n// different\n＃1\n// same\n＃＃＃＃"));
     t.RunLines(6);
-    EXPECT_EQ(Last(t), expected) << compare;
+    EXPECT_EQ(t.LastText(), expected) << compare;
   }
   TempGameFolder folder;
   TestGame t;
@@ -104,11 +97,9 @@ TEST(BlockTargets, ATargetMetInNormalFlowLeavesTheBlock) {
   TestGame t;
   ASSERT_TRUE(t.Load(folder, "// a\n＃3\n// skipped\n＃＃＃＃\n// after\n＃4\n// next"));
   FrameTick(t.g());  // the block check at line 0 reports the stray ＃＃＃＃
-  InputEvent click;
-  click.type = InputEvent::Type::kLeftDown;
-  HandleWindowEvent(t.g(), click);
+  HandleWindowEvent(t.g(), testing::LeftClick());
   t.RunLines(3);
-  EXPECT_EQ(Last(t), "// after");
+  EXPECT_EQ(t.LastText(), "// after");
   t.RunLines(1);  // a target outside any block
   ASSERT_EQ(t.platform.errors.size(), 2u);  // the line-0 check also saw the stray ＃＃＃＃
   EXPECT_EQ(t.platform.errors[1].message, "＃数の位置がおかしいです");

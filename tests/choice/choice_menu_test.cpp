@@ -7,33 +7,14 @@ namespace piko {
 namespace {
 
 using testing::TempGameFolder;
+using testing::KeyPress;
+using testing::LeftClick;
 using testing::TestGame;
 
 std::string Options(int n) {
   std::string text;
   for (int i = 1; i <= n; ++i) text += "選択肢" + std::to_string(i) + "\n";
   return text;
-}
-
-InputEvent Key(Key k) {
-  InputEvent e;
-  e.type = InputEvent::Type::kKeyDown;
-  e.key = k;
-  return e;
-}
-
-InputEvent Click(int x, int y) {
-  InputEvent e;
-  e.type = InputEvent::Type::kLeftDown;
-  e.x = x;
-  e.y = y;
-  return e;
-}
-
-std::string Last(const TestGame& t) {
-  if (t.platform.executed.empty()) return "(nothing ran)";
-  const std::string& l = t.platform.executed.back();
-  return l.substr(l.find(": ") + 2);
 }
 
 // Opens a menu of n options at the default position and returns its state.
@@ -92,33 +73,33 @@ TEST(ChoiceMenu, KeysAndClicksTakeTheChoiceAndNestedTargetsAreSkipped) {
                      "＃2\n// outer two\n＃＃＃＃\n// after"));
   Game& g = t.g();
   t.RunLines(1);
-  HandleWindowEvent(g, Key(Key::kEnter));  // nothing highlighted: the menu stays
+  HandleWindowEvent(g, KeyPress(Key::kEnter));  // nothing highlighted: the menu stays
   EXPECT_EQ(g.shell.choice_menu_open, 1);
-  HandleWindowEvent(g, Key(Key::kDown));
-  HandleWindowEvent(g, Key(Key::kDown));
-  HandleWindowEvent(g, Key(Key::kDown));
+  HandleWindowEvent(g, KeyPress(Key::kDown));
+  HandleWindowEvent(g, KeyPress(Key::kDown));
+  HandleWindowEvent(g, KeyPress(Key::kDown));
   EXPECT_EQ(g.choice.selected_choice, 2);
-  HandleWindowEvent(g, Key(Key::kEnter));
+  HandleWindowEvent(g, KeyPress(Key::kEnter));
   EXPECT_EQ(g.shell.choice_menu_open, 0);
   t.RunLines(1);
-  EXPECT_EQ(Last(t), "// outer two");
+  EXPECT_EQ(t.LastText(), "// outer two");
   t.RunLines(1);  // ＃＃＃＃ met in normal flow
   t.RunLines(1);
-  EXPECT_EQ(Last(t), "// after");
+  EXPECT_EQ(t.LastText(), "// after");
 
   TestGame u;
   ASSERT_TRUE(u.Load(folder,
                      "＃選択\nはい\nいいえ\n\n＃1\n＃選択\nA\nB\n\n＃1\n// inner one\n＃2\n// inner two\n＃＃＃＃\n"
                      "＃2\n// outer two\n＃＃＃＃\n// after"));
   u.RunLines(1);
-  HandleWindowEvent(u.g(), Click(110, 205));  // the first option
+  HandleWindowEvent(u.g(), LeftClick(110, 205));  // the first option
   u.RunLines(1);
   EXPECT_EQ(u.g().shell.choice_menu_open, 1);  // the inner menu
-  HandleWindowEvent(u.g(), Click(104, 205));  // its first option
+  HandleWindowEvent(u.g(), LeftClick(104, 205));  // its first option
   u.RunLines(1);
-  EXPECT_EQ(Last(u), "// inner one");
+  EXPECT_EQ(u.LastText(), "// inner one");
   u.RunLines(3);  // the inner ＃2 leaves the inner block, the outer ＃2 the outer one
-  EXPECT_EQ(Last(u), "// after");
+  EXPECT_EQ(u.LastText(), "// after");
 }
 
 TEST(ChoiceMenu, LayoutFaultsStillOpenTheMenu) {
@@ -168,7 +149,7 @@ TEST(ChoiceMenu, TimedChoiceRunsTheZeroBranch) {
   EXPECT_EQ(t.g().shell.choice_menu_open, 1);  // not yet
   t.platform.clock += 11;
   t.RunLines(1);
-  EXPECT_EQ(Last(t), "// too late");
+  EXPECT_EQ(t.LastText(), "// too late");
 }
 
 TEST(PictureChoice, AreaLinesAndTheirFaults) {
@@ -210,10 +191,10 @@ TEST(PictureChoice, TheColourUnderTheClickPicksTheArea) {
   FillRect(g, map, 320, 0, 320, 480, 0, 0, 255);
   t.RunLines(1);
   ASSERT_EQ(g.shell.picture_choice_open, 1);
-  HandleWindowEvent(g, Click(100, 100));
+  HandleWindowEvent(g, LeftClick(100, 100));
   EXPECT_EQ(g.shell.picture_choice_open, 0);
   t.RunLines(1);
-  EXPECT_EQ(Last(t), "// bright red");
+  EXPECT_EQ(t.LastText(), "// bright red");
 }
 
 }  // namespace

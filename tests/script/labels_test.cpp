@@ -9,15 +9,6 @@ namespace {
 using testing::TempGameFolder;
 using testing::TestGame;
 
-InputEvent Event(InputEvent::Type type) {
-  InputEvent e;
-  e.type = type;
-  return e;
-}
-
-// Runs until the game waits or `n` lines ran, dismissing nothing.
-std::string LastExecuted(const TestGame& t) { return t.platform.executed.empty() ? "" : t.platform.executed.back(); }
-
 TEST(Labels, JumpsReachTheUpperLabelAndMatchBlanksExactly) {
   TempGameFolder folder;
   TestGame t;
@@ -25,11 +16,11 @@ TEST(Labels, JumpsReachTheUpperLabelAndMatchBlanksExactly) {
                      "＃ＧＯ\n目的地\n// skipped\n＃ラベル\n目的地\n// upper\n＃ラベル\n目的地\n// lower\n"
                      "＃GO\n空白 \n＃ラベル\n空白\n// wrong\n＃ラベル\n空白 \n// right"));
   t.RunLines(2);
-  EXPECT_EQ(LastExecuted(t), "start.st1:6: // upper");
+  EXPECT_EQ(t.LastExecuted(), "start.st1:6: // upper");
   t.RunLines(3);  // ＃ラベル passes its name line; then ＃GO
-  EXPECT_EQ(LastExecuted(t), "start.st1:10: ＃GO");
+  EXPECT_EQ(t.LastExecuted(), "start.st1:10: ＃GO");
   t.RunLines(1);
-  EXPECT_EQ(LastExecuted(t), "start.st1:17: // right");
+  EXPECT_EQ(t.LastExecuted(), "start.st1:17: // right");
   EXPECT_TRUE(t.platform.errors.empty());
 }
 
@@ -41,9 +32,9 @@ TEST(Labels, MissingLabelIsReportedAndPlayGoesOn) {
   ASSERT_EQ(t.platform.errors.size(), 1u);
   EXPECT_EQ(t.platform.errors[0].message, "該当するラベルが見つかりません");
   EXPECT_EQ(t.platform.errors[0].detail, "どこにもない");
-  HandleWindowEvent(t.g(), Event(InputEvent::Type::kLeftDown));
+  HandleWindowEvent(t.g(), testing::LeftClick());
   t.RunLines(1);
-  EXPECT_EQ(LastExecuted(t), "start.st1:3: // next");
+  EXPECT_EQ(t.LastExecuted(), "start.st1:3: // next");
 }
 
 TEST(SubScenarios, CallAndReturnAfterTheArguments) {
@@ -56,11 +47,11 @@ TEST(SubScenarios, CallAndReturnAfterTheArguments) {
   EXPECT_EQ(t.g().script.call_depth, 1);
   EXPECT_EQ(testing::Utf8(t.g().script.call_stack_names[1]), "sub\\b.st1");
   EXPECT_EQ(t.g().script.call_stack_return_lines[0], 4);  // the label name line
-  EXPECT_EQ(LastExecuted(t), "sub\\b.st1:4: // from the label");
+  EXPECT_EQ(t.LastExecuted(), "sub\\b.st1:4: // from the label");
   t.RunLines(2);  // the two appended empty lines; the second returns
   EXPECT_EQ(t.g().script.call_depth, 0);
   t.RunLines(1);
-  EXPECT_EQ(LastExecuted(t), "start.st1:6: // back in start");
+  EXPECT_EQ(t.LastExecuted(), "start.st1:6: // back in start");
   EXPECT_TRUE(t.platform.errors.empty());
 }
 
@@ -72,9 +63,9 @@ TEST(SubScenarios, CallingAScenarioOnTheStackReturnsToItsLevel) {
   t.g().shell.stop_at_scenario_end = 1;
   t.RunLines(4);
   EXPECT_EQ(t.g().script.call_depth, 0);  // B's level is gone
-  EXPECT_EQ(LastExecuted(t), "b.st1:2: ＃別シナリオ");
+  EXPECT_EQ(t.LastExecuted(), "b.st1:2: ＃別シナリオ");
   t.RunLines(1);
-  EXPECT_EQ(LastExecuted(t), "start.st1:1: // a");  // A restarts from its first line
+  EXPECT_EQ(t.LastExecuted(), "start.st1:1: // a");  // A restarts from its first line
 }
 
 TEST(SubScenarios, AFileOutsideThePathIsFoundOnTheStackByItsName) {
@@ -85,7 +76,7 @@ TEST(SubScenarios, AFileOutsideThePathIsFoundOnTheStackByItsName) {
   t.RunLines(5);
   EXPECT_TRUE(t.platform.errors.empty());
   EXPECT_EQ(t.g().script.call_depth, 0);
-  EXPECT_EQ(LastExecuted(t), "start.st1:1: // a");
+  EXPECT_EQ(t.LastExecuted(), "start.st1:1: // a");
 }
 
 TEST(SubScenarios, DepthLimitAndMissingFiles) {
@@ -112,9 +103,9 @@ TEST(SubScenarios, DepthLimitAndMissingFiles) {
   ASSERT_EQ(u.platform.errors.size(), 1u);
   EXPECT_EQ(u.platform.errors[0].message, "別シナリオのファイルがありません。");
   EXPECT_EQ(u.platform.errors[0].detail, "none");
-  HandleWindowEvent(u.g(), Event(InputEvent::Type::kLeftDown));
+  HandleWindowEvent(u.g(), testing::LeftClick());
   u.RunLines(1);
-  EXPECT_EQ(LastExecuted(u), "start.st1:3: // after");
+  EXPECT_EQ(u.LastExecuted(), "start.st1:3: // after");
 }
 
 TEST(SubScenarios, LabelMissingInTheCalledScenarioStartsAtItsTop) {
@@ -125,9 +116,9 @@ TEST(SubScenarios, LabelMissingInTheCalledScenarioStartsAtItsTop) {
   t.RunLines(1);
   ASSERT_EQ(t.platform.errors.size(), 1u);
   EXPECT_EQ(t.platform.errors[0].detail, "ない");
-  HandleWindowEvent(t.g(), Event(InputEvent::Type::kLeftDown));
+  HandleWindowEvent(t.g(), testing::LeftClick());
   t.RunLines(1);
-  EXPECT_EQ(LastExecuted(t), "b.st1:1: // top of b");
+  EXPECT_EQ(t.LastExecuted(), "b.st1:1: // top of b");
 }
 
 TEST(RightClickScenario, RunsFromAClickWaitAndResumesAfterIt) {
@@ -139,24 +130,24 @@ TEST(RightClickScenario, RunsFromAClickWaitAndResumesAfterIt) {
   t.RunLines(2);
   ASSERT_EQ(t.platform.errors.size(), 1u);
   EXPECT_EQ(t.platform.errors[0].message, "右クリックシナリオのファイルがありません");
-  HandleWindowEvent(t.g(), Event(InputEvent::Type::kLeftDown));
+  HandleWindowEvent(t.g(), testing::LeftClick());
   EXPECT_EQ(testing::Utf8(t.g().script.right_click_scenario_file), "menu.st1");  // still in force
   // Not while nothing waits for a click.
-  HandleWindowEvent(t.g(), Event(InputEvent::Type::kRightDown));
+  HandleWindowEvent(t.g(), testing::RightClick());
   EXPECT_EQ(t.g().script.call_depth, 0);
   t.RunLines(1);
   ASSERT_EQ(t.g().shell.click_wait, 1);
-  HandleWindowEvent(t.g(), Event(InputEvent::Type::kRightDown));
+  HandleWindowEvent(t.g(), testing::RightClick());
   EXPECT_EQ(t.g().script.call_depth, 1);
   EXPECT_EQ(t.g().script.in_right_click_scenario, 1);
   EXPECT_EQ(t.g().shell.click_wait, 0);
-  HandleWindowEvent(t.g(), Event(InputEvent::Type::kRightDown));  // no second entry
+  HandleWindowEvent(t.g(), testing::RightClick());  // no second entry
   EXPECT_EQ(t.g().script.call_depth, 1);
   t.RunLines(3);
   EXPECT_EQ(t.g().script.call_depth, 0);
   EXPECT_EQ(t.g().script.in_right_click_scenario, 0);
   t.RunLines(1);
-  EXPECT_EQ(LastExecuted(t), "start.st1:6: // after the wait");
+  EXPECT_EQ(t.LastExecuted(), "start.st1:6: // after the wait");
 }
 
 }  // namespace

@@ -9,19 +9,6 @@ namespace {
 using testing::TempGameFolder;
 using testing::TestGame;
 
-InputEvent Click() {
-  InputEvent e;
-  e.type = InputEvent::Type::kLeftDown;
-  return e;
-}
-
-InputEvent KeyEvent(Key k) {
-  InputEvent e;
-  e.type = InputEvent::Type::kKeyDown;
-  e.key = k;
-  return e;
-}
-
 TEST(FrameTick, AWaitStopsExecutionUntilAClick) {
   TempGameFolder folder;
   TestGame t;
@@ -33,7 +20,7 @@ TEST(FrameTick, AWaitStopsExecutionUntilAClick) {
   for (int i = 0; i < 10; ++i) EXPECT_FALSE(FrameTick(t.g()));
   EXPECT_EQ(t.g().script.line_pos, 2);
   EXPECT_GT(t.platform.presents, presents);  // waiting ticks redraw
-  HandleWindowEvent(t.g(), Click());
+  HandleWindowEvent(t.g(), testing::LeftClick());
   EXPECT_EQ(t.g().shell.click_wait, 0);
   EXPECT_TRUE(FrameTick(t.g()));
   EXPECT_EQ(t.platform.executed.back(), "start.st1:3: // three");
@@ -54,7 +41,7 @@ TEST(FrameTick, EndOfStartScenarioRestartsWithItsNotice) {
   int presents = t.platform.presents;
   EXPECT_FALSE(FrameTick(t.g()));
   EXPECT_EQ(t.platform.presents, presents);
-  HandleWindowEvent(t.g(), Click());
+  HandleWindowEvent(t.g(), testing::LeftClick());
   EXPECT_TRUE(FrameTick(t.g()));
   EXPECT_EQ(t.platform.executed.back(), "start.st1:1: // only line");
   // The notice suppresses the block check at line 0 until a general release.
@@ -93,7 +80,7 @@ TEST(FrameTick, RangeGuards) {
   EXPECT_EQ(t.platform.errors[0].detail, "予期しないエラーです");
   EXPECT_EQ(t.g().script.line_pos, 0);
 
-  HandleWindowEvent(t.g(), Click());
+  HandleWindowEvent(t.g(), testing::LeftClick());
   t.g().script.line_pos = -2;
   EXPECT_TRUE(FrameTick(t.g()));
   ASSERT_EQ(t.platform.errors.size(), 2u);
@@ -121,7 +108,7 @@ TEST(FrameTick, LineZeroClearsTheClickWaitAndChecksBlocks) {
   EXPECT_FALSE(FrameTick(t.g()));  // the check reports; the report pauses
   EXPECT_EQ(t.platform.errors.at(0).message, "「＃＃＃＃」が多いか位置が違います。");
   EXPECT_EQ(t.g().shell.block_check_done, 1);
-  HandleWindowEvent(t.g(), Click());
+  HandleWindowEvent(t.g(), testing::LeftClick());
   EXPECT_TRUE(FrameTick(t.g()));  // not checked again before the line runs
   EXPECT_EQ(t.platform.errors.size(), 1u);
 }
@@ -153,13 +140,13 @@ TEST(Dispatcher, PathsSkipAndErrorSwitches) {
   EXPECT_EQ(t.g().script.skip_enabled, 0);
   t.RunLines(1);
   ASSERT_EQ(t.g().shell.click_wait, 1);
-  HandleWindowEvent(t.g(), KeyEvent(Key::kSpace));
+  HandleWindowEvent(t.g(), testing::KeyPress(Key::kSpace));
   EXPECT_EQ(t.g().shell.click_wait, 1);  // skipping is off
-  HandleWindowEvent(t.g(), KeyEvent(Key::kEnter));
+  HandleWindowEvent(t.g(), testing::KeyPress(Key::kEnter));
   EXPECT_EQ(t.g().shell.click_wait, 0);
   t.RunLines(2);
   ASSERT_EQ(t.g().shell.click_wait, 1);
-  HandleWindowEvent(t.g(), KeyEvent(Key::kSpace));
+  HandleWindowEvent(t.g(), testing::KeyPress(Key::kSpace));
   EXPECT_EQ(t.g().shell.click_wait, 0);
   t.RunLines(5);
   ASSERT_EQ(t.platform.errors.size(), 1u);  // the first ？？？ was silenced
@@ -210,7 +197,7 @@ TEST(Dispatcher, CommandsNotYetBuiltSaySo) {
 TEST(WindowInput, EscapeAndCloseShutDown) {
   InputEvent close;
   close.type = InputEvent::Type::kClose;
-  for (const InputEvent& e : {KeyEvent(Key::kEscape), close}) {
+  for (const InputEvent& e : {testing::KeyPress(Key::kEscape), close}) {
     TempGameFolder folder;
     TestGame t;
     ASSERT_TRUE(t.Load(folder, "// a"));

@@ -85,4 +85,36 @@ int TestGame::RunLines(int n, int limit) {
 
 std::string TestGame::Line(int i) const { return Utf8FromSjis(LineAt(*game, i)); }
 
+std::string TestGame::LastExecuted() const {
+  return platform.executed.empty() ? "(nothing ran)" : platform.executed.back();
+}
+
+std::string TestGame::LastText() const {
+  std::string line = LastExecuted();
+  size_t at = line.find(": ");
+  return at == std::string::npos ? line : line.substr(at + 2);
+}
+
+namespace {
+
+InputEvent Pointer(InputEvent::Type type, int x, int y) {
+  InputEvent e;
+  e.type = type;
+  e.x = x;
+  e.y = y;
+  return e;
+}
+
+}  // namespace
+
+InputEvent LeftClick(int x, int y) { return Pointer(InputEvent::Type::kLeftDown, x, y); }
+InputEvent RightClick(int x, int y) { return Pointer(InputEvent::Type::kRightDown, x, y); }
+
+InputEvent KeyPress(Key key) {
+  InputEvent e;
+  e.type = InputEvent::Type::kKeyDown;
+  e.key = key;
+  return e;
+}
+
 }  // namespace piko::testing

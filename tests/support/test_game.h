@@ -72,7 +72,15 @@ struct TestGame {
   int RunLines(int n, int limit = 100000);
   // The scenario line at index i, as UTF-8.
   std::string Line(int i) const;
+  // The last executed line as "FILE:LINE: TEXT", and its text alone.
+  std::string LastExecuted() const;
+  std::string LastText() const;
 };
+
+// Input as the window procedure receives it.
+InputEvent LeftClick(int x = 0, int y = 0);
+InputEvent RightClick(int x = 0, int y = 0);
+InputEvent KeyPress(Key key);
 
 // CP932 bytes of a UTF-8 text (run-time conversion, for building inputs).
 std::string Sjis(const std::string& utf8);
