@@ -5,13 +5,16 @@ set -euo pipefail
 
 packages=(
   # build
-  g++ cmake ninja-build pkg-config make
+  g++ cmake ninja-build pkg-config make ccache
   # clang for the sanitizer build and the fuzz targets
   clang-14 libclang-rt-14-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # the player
   libsdl2-dev zlib1g-dev libjpeg62-turbo-dev
+  # sound and movies: FFmpeg's libraries, FluidSynth and a General MIDI soundfont
+  libavformat-dev libavcodec-dev libavutil-dev libswresample-dev libswscale-dev
+  libfluidsynth-dev fluid-soundfont-gm
   # reading reference pictures in the tests
   libpng-dev
   # the MP3 benchmark encodes its stream with LAME and compares with
