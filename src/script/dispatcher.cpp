@@ -74,7 +74,7 @@ void DispatchLine(Game& g) {
   }
   if (BeginsWith(line, "//") || BeginsWith(line, "／／"_sjv)) return;
   if (const KeywordEntry* entry = FindKeyword(line)) {
-    entry->handler(g);
+    RunCommand(g, *entry);
     return;
   }
   ReportScriptError(g, "シナリオ上のミスです。"_sjv, line);
@@ -105,8 +105,6 @@ void SetErrorReports(Game& g) {
 
 void AcceptPopoTest(Game&) {}
 
-void NotBuiltYet(Game& g, const char* keyword) {
-  g.platform->Diagnostic("unimplemented " + Utf8FromSjis(keyword));
-}
+void NotBuiltYet(Game& g, const char* keyword) { g.platform->Diagnostic("unimplemented " + Utf8FromSjis(keyword)); }
 
 }  // namespace piko

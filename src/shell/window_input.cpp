@@ -26,12 +26,6 @@ void TakeChoice(Game& g, bool picture_choice) {
   ++g.script.line_pos;
 }
 
-int ScrollOfWait(Wait w) {
-  if (w == Wait::kPictureScrollClick) return 1;
-  if (w == Wait::kPersonScrollClick) return 2;
-  return 3;
-}
-
 // Returns true when the action took the input.
 bool TakeInput(Game& g, const WaitRow& row, bool click, int x, int y) {
   ShellState& sh = g.shell;
@@ -48,7 +42,7 @@ bool TakeInput(Game& g, const WaitRow& row, bool click, int x, int y) {
       StoreClickPosition(g, x, y);
       return true;
     case InputAction::kEndScroll:
-      EndScrollByClick(g, ScrollOfWait(row.wait));
+      EndScrollByClick(g, ScrolledLayerOfWait(row.wait));
       return true;
     case InputAction::kTakePictureChoice:
       g.choice.selected_choice = PictureChoiceAreaAt(g, x, y);
