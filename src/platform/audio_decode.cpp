@@ -164,8 +164,13 @@ bool DecodedStream::Start() {
   AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
   int r = swr_alloc_set_opts2(&c->swr, &stereo, AV_SAMPLE_FMT_FLT, kMixRate, &in_layout, c->context->sample_fmt,
                               c->context->sample_rate, 0, nullptr);
+  int in_channels = in_layout.nb_channels;
   av_channel_layout_uninit(&in_layout);
-  if (r < 0 || swr_init(c->swr) < 0) return false;
+  if (r < 0) return false;
+  // A mono sound plays at full level on both sides, as the wave device did.
+  static const double kMonoToBoth[2] = {1.0, 1.0};
+  if (in_channels == 1 && swr_set_matrix(c->swr, kMonoToBoth, 1) < 0) return false;
+  if (swr_init(c->swr) < 0) return false;
   c->packet = av_packet_alloc();
   c->frame = av_frame_alloc();
   if (!c->packet || !c->frame) return false;
