@@ -4,7 +4,7 @@ CHECK_BUILD ?= build-check
 BENCH_BUILD ?= build-bench
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build run test check bench clean
+.PHONY: all deps build run test check tsan bench clean
 
 all: build
 
@@ -38,6 +38,16 @@ check: deps
 	cmake --build $(CHECK_BUILD) -j $(JOBS)
 	cd $(CHECK_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --output-on-failure -j $(JOBS)
+
+# The audio threads (a device thread rendering while the main thread drives
+# the devices) under ThreadSanitizer.
+TSAN_AUDIO_SOURCES = tests/platform/mixer_thread_test.cpp $(wildcard src/platform/audio_*.cpp src/platform/mci*.cpp) \
+  src/platform/midi.cpp src/platform/files.cpp src/base/sjis.cpp
+tsan: build
+	clang++-14 -std=c++20 -O1 -g -fsanitize=thread -Isrc -I$(BUILD)/generated -DPIKO_SOURCE_DIR=\"$(CURDIR)\" \
+	  $(TSAN_AUDIO_SOURCES) $$(pkg-config --cflags --libs libavformat libavcodec libavutil libswresample fluidsynth) \
+	  -lgtest -lgtest_main -lpthread -o $(BUILD)/audio_tsan
+	./$(BUILD)/audio_tsan
 
 bench: deps
 	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release

@@ -4,6 +4,7 @@
 // layer (tests and fuzz targets use them too).
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -44,7 +45,7 @@ class DecodedStream : public MixerSource {
   bool Finished() const override;
 
   // The length in frames of the mix rate, when the container tells it.
-  int64_t LengthFrames() const { return length_frames_; }
+  int64_t LengthFrames() const { return length_frames_.load(); }
 
  private:
   struct Codec;
@@ -59,7 +60,7 @@ class DecodedStream : public MixerSource {
   std::vector<float> pending_;
   size_t pending_pos_ = 0;
   uint64_t pass_frames_ = 0;  // frames given in this pass (a silent file cannot loop for ever)
-  int64_t length_frames_ = -1;
+  std::atomic<int64_t> length_frames_{-1};
   bool done_ = false;
   mutable std::mutex mutex_;
 };

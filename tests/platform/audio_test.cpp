@@ -2,10 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cmath>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/audio_sources.h"
@@ -166,43 +164,6 @@ TEST(SimpleWavePlayer, ReplacesNoStopAndStop) {
   EXPECT_TRUE(audio.PlaySound(nullptr, 0));
   EXPECT_TRUE(audio.PlaySound("b.sw1", kSndAsync | kSndNoStop));
   EXPECT_FALSE(audio.PlaySound("missing.sw1", kSndAsync | kSndNoDefault));
-}
-
-}  // namespace
-}  // namespace piko
-
-namespace piko {
-namespace {
-
-// The device's thread renders while the main thread adds, feeds, queries and
-// removes sources (run under ThreadSanitizer).
-TEST(Mixer, RendersOnOneThreadWhileAnotherChangesTheSources) {
-  Mixer mixer;
-  std::atomic<bool> stop{false};
-  std::atomic<int> callbacks{0};
-  std::thread device([&] {
-    std::vector<int16_t> out(2 * 256);
-    while (!stop) mixer.RenderS16(out.data(), 256);
-  });
-  std::vector<int16_t> pcm(441, 1000);
-  for (int i = 0; i < 200; ++i) {
-    auto queue = std::make_shared<PcmQueue>(44100, 1);
-    queue->Push(pcm.data(), pcm.size(), [&] { ++callbacks; });
-    mixer.Add(queue, 0.5f);
-    mixer.SetVolume(queue.get(), 0.25f);
-    queue->Push(pcm.data(), pcm.size(), [&] { ++callbacks; });
-    if (i % 2) {
-      queue->EndOfStream();
-    } else {
-      mixer.IsPlaying(queue.get());
-      mixer.Remove(queue.get());
-      queue->Clear();
-    }
-  }
-  while (mixer.VoiceCount() > 0) std::this_thread::yield();
-  stop = true;
-  device.join();
-  EXPECT_EQ(callbacks, 400);  // every buffer was played or dropped, once
 }
 
 }  // namespace
