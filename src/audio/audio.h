@@ -10,7 +10,7 @@ inline constexpr int kSoundNameBytes = 512;
 
 struct AudioState {
   char midi_path[256] = {};
-  int wave_open = 0;      // the MCI wave sound is open
+  int wave_open = 0;  // the MCI wave sound is open
   int sound_loop = 0;
   char loop_sound_path[kSoundNameBytes] = {};
   int cd_playing = 0;
@@ -18,7 +18,7 @@ struct AudioState {
   int cd_track = 0;
   int midi_loop = 0;
   int mp3_playing = 0;
-  int mp3_mode = 1;       // 1 built-in decoder, 0 the system's MPEG player
+  int mp3_mode = 1;  // 1 built-in decoder, 0 the system's MPEG player
   int single_channel_warning = 0;
   int choice_beep_off = 0;
 };
@@ -37,8 +37,8 @@ void PlayMp3(Game& g);          // "＃ＭＰ３"
 void PollSoundDevices(Game& g);  // wave, CD, looped sound, MIDI and MP3 polls
 int CountWaveOutDevices(Game& g);
 void InitAudioStream(Game& g);
-void StopAllSound(Game& g);      // shutdown: every device, temporary copies
-void ResetSound(Game& g);        // restart: wave and CD stop, MIDI and MP3 go on
+void StopAllSound(Game& g);  // shutdown: every device, temporary copies
+void ResetSound(Game& g);    // restart: wave and CD stop, MIDI and MP3 go on
 void PlayHoverSound(Game& g, const char* name);
 
 }  // namespace piko

@@ -77,8 +77,10 @@ int PlayCdTrack(Game& g, int track, const char* fallback) {
 void ConfigureSound(Game& g) {
   std::string_view line = LineAt(g, g.script.line_pos);
   if (FindText(line, "選択裏画面"_sjv) < 0) return;
-  if (FindText(line, "オフ"_sjv) >= 0) g.audio.choice_beep_off = 1;
-  else if (FindText(line, "オン"_sjv) >= 0) g.audio.choice_beep_off = 0;
+  if (FindText(line, "オフ"_sjv) >= 0)
+    g.audio.choice_beep_off = 1;
+  else if (FindText(line, "オン"_sjv) >= 0)
+    g.audio.choice_beep_off = 0;
 }
 
 void PlaySound(Game& g) {
@@ -166,8 +168,10 @@ void PlayCdAudio(Game& g) {
   }
   if (check) {
     int found = FindLabel(g, label);
-    if (found < 0) ReportScriptError(g, "ＣＤ確認時のラベルが見つかりません"_sjv, label);
-    else s.line_pos = found;
+    if (found < 0)
+      ReportScriptError(g, "ＣＤ確認時のラベルが見つかりません"_sjv, label);
+    else
+      s.line_pos = found;
     return;
   }
   if (code == kMciErrHardware) {

@@ -192,8 +192,7 @@ bool DecodedStream::Decode() {
       size_t old = pending_.size();
       pending_.resize(old + static_cast<size_t>(room) * 2);
       auto* out = reinterpret_cast<uint8_t*>(pending_.data() + old);
-      int n = swr_convert(c.swr, &out, room, const_cast<const uint8_t**>(c.frame->extended_data),
-                          c.frame->nb_samples);
+      int n = swr_convert(c.swr, &out, room, const_cast<const uint8_t**>(c.frame->extended_data), c.frame->nb_samples);
       pending_.resize(old + static_cast<size_t>(std::max(n, 0)) * 2);
       av_frame_unref(c.frame);
       if (n > 0) return true;

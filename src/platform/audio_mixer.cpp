@@ -95,8 +95,8 @@ struct Mixer::Voice {
   std::shared_ptr<MixerSource> source;
   std::atomic<float> volume{1.0f};
   int channels = 2;
-  uint64_t step = kOne;  // input frames per output frame, 32.32
-  uint64_t phase = 0;    // position in `in`, 32.32
+  uint64_t step = kOne;   // input frames per output frame, 32.32
+  uint64_t phase = 0;     // position in `in`, 32.32
   std::vector<float> in;  // stereo input frames not yet passed
   bool source_done = false;
   bool finished = false;

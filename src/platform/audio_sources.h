@@ -92,10 +92,10 @@ std::shared_ptr<MixerSource> CreateMidiSource(const std::string& soundfont, std:
 
 struct CdTrack {
   int number = 0;
-  std::string path;       // on disk
-  bool raw = false;       // 44.1 kHz 16-bit stereo little-endian inside a BIN image
-  uint64_t offset = 0;    // raw: first byte
-  uint64_t bytes = 0;     // raw: length
+  std::string path;     // on disk
+  bool raw = false;     // 44.1 kHz 16-bit stereo little-endian inside a BIN image
+  uint64_t offset = 0;  // raw: first byte
+  uint64_t bytes = 0;   // raw: length
 };
 
 // "track2.ogg", "Track02.FLAC": the track number of a ripped CD track's

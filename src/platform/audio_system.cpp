@@ -158,8 +158,8 @@ bool AudioSystem::PlaySound(const char* name_sjis, unsigned flags) {
   if (trace_) {
     char f[16];
     std::snprintf(f, sizeof f, "0x%02X", flags);
-    trace_(std::string("snd: ") + (name_sjis && *name_sjis ? Utf8FromSjis(name_sjis) : "(none)") + " " + f +
-           " -> " + (result ? "1" : "0"));
+    trace_(std::string("snd: ") + (name_sjis && *name_sjis ? Utf8FromSjis(name_sjis) : "(none)") + " " + f + " -> " +
+           (result ? "1" : "0"));
   }
   return result;
 }

@@ -18,8 +18,7 @@ namespace {
 bool SameWord(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
+    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
   }
   return true;
 }
@@ -352,8 +351,10 @@ class RawCdSource : public MixerSource {
       pos_ = 0;
       size_t want = static_cast<size_t>(std::min<uint64_t>(left_, sizeof buf_ / 4));
       if (want > 0) have_ = std::fread(buf_, 4, want, file_);
-      if (have_ < want) left_ = 0;  // the image is shorter than its sheet said
-      else left_ -= have_;
+      if (have_ < want)
+        left_ = 0;  // the image is shorter than its sheet said
+      else
+        left_ -= have_;
       if (have_ == 0) {
         ended_ = true;
         return false;
@@ -450,8 +451,8 @@ std::vector<CdTrack> ParseCueSheet(std::string_view cue, const std::string& cue_
       found.push_back(p);
     } else if (line.compare(0, 9, "INDEX 01 ") == 0 && !found.empty() && !found.back().has_index) {
       int mm = 0, ss = 0, ff = 0;
-      if (std::sscanf(line.c_str() + 9, "%d:%d:%d", &mm, &ss, &ff) == 3 && mm >= 0 && ss >= 0 && ff >= 0 &&
-          mm < 1000 && ss < 60 && ff < 75) {
+      if (std::sscanf(line.c_str() + 9, "%d:%d:%d", &mm, &ss, &ff) == 3 && mm >= 0 && ss >= 0 && ff >= 0 && mm < 1000 &&
+          ss < 60 && ff < 75) {
         found.back().track.offset = (static_cast<uint64_t>(mm) * 60 * 75 + ss * 75 + ff) * 2352;
         found.back().has_index = true;
       }

@@ -84,8 +84,8 @@ TEST(SoundGame, StringsInOrderLoopsThroughThePollAndTheMix) {
   std::string trace = Scratch("sound.trace");
   std::string wave = Scratch("sound.wav");
   std::string input = WriteInput("sound.input", "@500 click 10 10\n@1000 click 10 10\n@2600 click 10 10\n");
-  auto r = RunProcess({PIKO_PLAYER, "--headless", "--input", input, "--trace", trace, "--audio-out", wave,
-                       GameDir("sound")});
+  auto r = RunProcess(
+      {PIKO_PLAYER, "--headless", "--input", input, "--trace", trace, "--audio-out", wave, GameDir("sound")});
   EXPECT_EQ(r.exit_code, 0) << r.err;
   std::vector<TraceLine> lines = SoundLines(trace, GameDir("sound"));
   std::vector<std::string> expected = {
@@ -106,8 +106,8 @@ TEST(SoundGame, StringsInOrderLoopsThroughThePollAndTheMix) {
       "mci: close MUSIC -> 263", "mci: open \"GAME\\MID_CPY\" type sequencer alias MUSIC -> 0",
       "mci: play MUSIC from 0 -> 0", "mci: close wsnd -> 0",
       // the polls: CD every 400 ms, MIDI once after its second
-      "mci: play cdaudio from 3 to 4 -> 282", "mci: play cdaudio from 3 -> 0",
-      "mci: play cdaudio from 3 to 4 -> 282", "mci: play cdaudio from 3 -> 0", "mci: close MUSIC -> 0",
+      "mci: play cdaudio from 3 to 4 -> 282", "mci: play cdaudio from 3 -> 0", "mci: play cdaudio from 3 to 4 -> 282",
+      "mci: play cdaudio from 3 -> 0", "mci: close MUSIC -> 0",
       "mci: open \"GAME\\MID_CPY\" type sequencer alias MUSIC -> 0", "mci: play MUSIC from 0 -> 0",
       "mci: play cdaudio from 3 to 4 -> 282", "mci: play cdaudio from 3 -> 0",
       // ＃音止め, ＃ＣＤ止め, ＃ＭＩＤＩ 止め
@@ -151,16 +151,20 @@ TEST(SoundGame, StringsInOrderLoopsThroughThePollAndTheMix) {
 
 TEST(SoundGame, RestartSilencesWaveAndCdButNotMidi) {
   std::string trace = Scratch("sound-restart.trace");
-  std::string input = WriteInput("sound-restart.input", "@500 click 10 10\n@1000 click 10 10\n@2600 click 10 10\n"
-                                                        "@3000 click 10 10\n");
+  std::string input = WriteInput("sound-restart.input",
+                                 "@500 click 10 10\n@1000 click 10 10\n@2600 click 10 10\n"
+                                 "@3000 click 10 10\n");
   RunProcess({PIKO_PLAYER, "--headless", "--loop", "--input", input, "--trace", trace, GameDir("sound")});
   std::vector<std::string> texts;
   bool after_end = false;
   for (const std::string& line : SplitLines(ReadFileText(trace))) {
     std::string text = line.substr(line.find(' ') + 1);
-    if (text == "start.st1:35: ") after_end = true;
-    else if (after_end && text.rfind("start.st1:", 0) == 0) break;
-    else if (after_end && text.find("status ") == std::string::npos) texts.push_back(text);
+    if (text == "start.st1:35: ")
+      after_end = true;
+    else if (after_end && text.rfind("start.st1:", 0) == 0)
+      break;
+    else if (after_end && text.find("status ") == std::string::npos)
+      texts.push_back(text);
   }
   std::vector<std::string> expected = {"snd: (none) 0x00 -> 1", "mci: close wsnd -> 263", "mci: stop cdaudio -> 0",
                                        "mci: close cdaudio -> 0"};
@@ -180,9 +184,13 @@ TEST(SoundGame, FaultsAreReportedAndTheScriptGoesOn) {
       "error start.st1:13: ERR:該当する 未定義 が宣言されていません | ＃ＣＤ\n"
       "error start.st1:16: ＣＤ確認時のラベルが指定されていません | \n"
       "error start.st1:19: ＣＤ確認時のラベルが見つかりません | ないラベル\n"
-      "error start.st1:27: open \"" + game + "\\MID_CPY\" type sequencer alias MUSIC | "
+      "error start.st1:27: open \"" +
+      game +
+      "\\MID_CPY\" type sequencer alias MUSIC | "
       "ファイルを再生できません。壊れているか、形式が正しくありません。\n"
-      "error start.st1:29: open \"" + game + "\\MID_CPY\" type sequencer alias MUSIC | "
+      "error start.st1:29: open \"" +
+      game +
+      "\\MID_CPY\" type sequencer alias MUSIC | "
       "ファイルを再生できません。壊れているか、形式が正しくありません。\n"
       "error start.st1:34: シナリオが終了しました。 | 始めから実行します。\n";
   EXPECT_EQ(r.err, expected);

@@ -108,9 +108,8 @@ TEST(WaveFiles, HeadersAndDecodedLengths) {
   const struct {
     const char* file;
     double frames;
-  } lengths[] = {{"se/adpcm.wav", 10100 * 48000.0 / 22050},
-                 {"se/loop.wav", 2756 * 48000.0 / 11025},
-                 {"se/stereo.wav", 4800}};
+  } lengths[] = {
+      {"se/adpcm.wav", 10100 * 48000.0 / 22050}, {"se/loop.wav", 2756 * 48000.0 / 11025}, {"se/stereo.wav", 4800}};
   for (const auto& l : lengths) EXPECT_NEAR(Decode(SoundFile(l.file)).size() / 2.0, l.frames, 4) << l.file;
   std::vector<float> pcm = Decode(SoundFile("se/loop.wav"));
   float peak = 0;
@@ -157,7 +156,7 @@ TEST(SimpleWavePlayer, ReplacesNoStopAndStop) {
   EXPECT_FALSE(audio.PlaySound("b.sw1", kSndAsync | kSndNoStop));  // a still plays
   now = 200;
   EXPECT_TRUE(audio.PlaySound("b.sw1", kSndAsync));  // replaces a
-  now = 320;                                          // b (100 ms) has ended
+  now = 320;                                         // b (100 ms) has ended
   EXPECT_TRUE(audio.PlaySound("a.sw1", kSndAsync | kSndLoop | kSndNoStop));
   now = 2000;  // still looping
   EXPECT_FALSE(audio.PlaySound("b.sw1", kSndAsync | kSndNoStop));

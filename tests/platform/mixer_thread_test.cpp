@@ -5,8 +5,8 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
-#include <string>
 #include <memory>
+#include <string>
 #include <thread>
 #include <vector>
 
