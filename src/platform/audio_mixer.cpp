@@ -254,8 +254,9 @@ void Mixer::RenderS16(int16_t* out, size_t frames) {
     size_t n = std::min(kBlock, frames - off);
     Render(buf, n);
     for (size_t i = 0; i < 2 * n; ++i) {
+      // Round half away from zero; a plain loop the compiler can vectorise.
       float s = std::clamp(buf[i], -1.0f, 1.0f) * 32767.0f;
-      out[2 * off + i] = static_cast<int16_t>(std::lrintf(s));
+      out[2 * off + i] = static_cast<int16_t>(s + (s < 0 ? -0.5f : 0.5f));
     }
   }
 }

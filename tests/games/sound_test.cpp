@@ -221,3 +221,25 @@ TEST(SoundGame, CueSheetTracksAndOneCutByTheImage) {
 
 }  // namespace
 }  // namespace piko
+
+namespace piko {
+namespace {
+
+TEST(SoundGame, VolumeAndMuteScaleTheMix) {
+  std::string input = WriteInput("sound-volume.input", "@400 click 10 10\n");
+  const struct {
+    std::vector<std::string> options;
+    int peak;
+  } cases[] = {{{}, 16383}, {{"--volume", "50"}, 8192}, {{"--mute"}, 0}};
+  for (const auto& c : cases) {
+    std::string wave = Scratch("sound-volume.wav");
+    std::vector<std::string> args = {PIKO_PLAYER, "--headless", "--input", input, "--audio-out", wave};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    args.push_back(GameDir("sound"));
+    RunProcess(args);
+    EXPECT_NEAR(Peak(wave, 0, 400 * 48), c.peak, 40) << (c.options.empty() ? "" : c.options[0]);
+  }
+}
+
+}  // namespace
+}  // namespace piko
