@@ -12,6 +12,8 @@ bool Args::HasBytes(std::string_view word) const { return command_.find(word) !=
 
 std::string Args::Next() { return std::string(LineAt(g_, ++g_.script.line_pos)); }
 
+std::string_view Args::Peek() const { return LineAt(g_, g_.script.line_pos + 1); }
+
 bool Args::NextValue(int* value) { return Value(Next(), value); }
 
 bool Args::NextSubstitutedValue(int* value) { return SubstitutedValue(Next(), value); }

@@ -26,6 +26,8 @@ class Args {
 
   // The next line.
   std::string Next();
+  // The line after the last one read, without moving onto it.
+  std::string_view Peek() const;
   // The next line as a number: evaluated, and on a fault reported with the
   // line as its detail; then false.
   bool NextValue(int* value);
