@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -48,6 +49,11 @@ class Platform {
   virtual ~Platform() = default;
 
   virtual bool IsHeadless() const = 0;
+
+  // The seed of the game's random generator: the time in seconds at
+  // start-up, unless a seed was given for a repeatable run.
+  uint32_t RandomSeed() const;
+  void SetRandomSeed(uint32_t seed) { seed_ = seed; }
 
   // Clock: milliseconds since start, wrapping like the system tick count.
   virtual uint32_t GetTickCount() = 0;
@@ -116,6 +122,7 @@ class Platform {
 
  private:
   std::unique_ptr<TextRenderer> text_;
+  std::optional<uint32_t> seed_;
   std::unique_ptr<AudioSystem> audio_;
 };
 
