@@ -9,6 +9,7 @@
 #include "base/fixed_text.h"
 #include "base/sjis.h"
 #include "platform/files.h"
+#include "script/args.h"
 #include "shell/game.h"
 
 namespace piko {
@@ -75,20 +76,19 @@ int PlayCdTrack(Game& g, int track, const char* fallback) {
 }  // namespace
 
 void ConfigureSound(Game& g) {
-  std::string_view line = LineAt(g, g.script.line_pos);
-  if (FindText(line, "選択裏画面"_sjv) < 0) return;
-  if (FindText(line, "オフ"_sjv) >= 0)
+  Args args(g);
+  if (!args.Has("選択裏画面"_sjv)) return;
+  if (args.Has("オフ"_sjv)) {
     g.audio.choice_beep_off = 1;
-  else if (FindText(line, "オン"_sjv) >= 0)
+  } else if (args.Has("オン"_sjv)) {
     g.audio.choice_beep_off = 0;
+  }
 }
 
 void PlaySound(Game& g) {
-  ScriptState& s = g.script;
-  ++s.line_pos;
+  std::string next = Args(g).Next();
   SendMci(g, "close wsnd");
   StopWavePlayer(g);
-  std::string_view next = LineAt(g, s.line_pos);
   std::string name = WaveName(g, next);
   if (ProbeFile(name) != 2) {
     ReportScriptError(g, "音のファイルがありません"_sjv, next);
@@ -101,11 +101,9 @@ void PlaySound(Game& g) {
 }
 
 void PlayLoopedSound(Game& g) {
-  ScriptState& s = g.script;
   SendMci(g, "close wsnd");
   StopWavePlayer(g);
-  ++s.line_pos;
-  std::string_view next = LineAt(g, s.line_pos);
+  std::string next = Args(g).Next();
   std::string name = WaveName(g, next);
   if (ProbeFile(name) != 2) {
     ReportScriptError(g, "音ループのファイルがありません"_sjv, next);
@@ -131,28 +129,26 @@ void StopCdAudio(Game& g) {
 }
 
 void PlayCdAudio(Game& g) {
-  ScriptState& s = g.script;
   AudioState& a = g.audio;
-  std::string command(LineAt(g, s.line_pos));
-  bool check = FindText(command, "確認"_sjv) >= 0;
-  a.cd_loop = FindText(command, "ループ"_sjv) >= 0 ? 1 : 0;
+  Args args(g);
+  bool check = args.Has("確認"_sjv);
+  a.cd_loop = args.Has("ループ"_sjv) ? 1 : 0;
   SendMci(g, "stop cdaudio");
   SendMci(g, "close cdaudio");
 
-  ++s.line_pos;
-  std::string_view track_line = LineAt(g, s.line_pos);
+  std::string track_line = args.Next();
   if (track_line.empty()) {
     ReportScriptError(g, "＃ＣＤのトラックが指定されていません"_sjv, "");
     return;
   }
   int track = 0;
-  if (!EvaluateArgument(g, track_line, command, &track)) return;
+  // A fault names the command's line, not the track's.
+  if (!EvaluateArgument(g, track_line, args.Command(), &track)) return;
   a.cd_track = track;
 
   std::string label;
   if (check) {
-    ++s.line_pos;
-    label = LineAt(g, s.line_pos);
+    label = args.Next();
     if (label.empty()) {
       ReportScriptError(g, "ＣＤ確認時のラベルが指定されていません"_sjv, "");
       return;
@@ -171,7 +167,7 @@ void PlayCdAudio(Game& g) {
     if (found < 0)
       ReportScriptError(g, "ＣＤ確認時のラベルが見つかりません"_sjv, label);
     else
-      s.line_pos = found;
+      g.script.line_pos = found;
     return;
   }
   if (code == kMciErrHardware) {
@@ -186,24 +182,21 @@ void PlayCdAudio(Game& g) {
 }
 
 void PlayMidi(Game& g) {
-  ScriptState& s = g.script;
   AudioState& a = g.audio;
-  std::string_view command = LineAt(g, s.line_pos);
-  if (command.find("のパス"_sjv) != std::string_view::npos) {
-    ++s.line_pos;
-    CopyText(a.midi_path, LineAt(g, s.line_pos));
+  Args args(g);
+  if (args.HasBytes("のパス"_sjv)) {
+    CopyText(a.midi_path, args.Next());
     return;
   }
   a.midi_loop = 0;
-  if (command.find("止め"_sjv) != std::string_view::npos) {
+  if (args.HasBytes("止め"_sjv)) {
     SendMci(g, "close MUSIC");
     return;
   }
   SendMci(g, "close MUSIC");
-  bool loop = command.find("ループ"_sjv) != std::string_view::npos;
-  ++s.line_pos;
-  std::string_view next = LineAt(g, s.line_pos);
-  std::string name = std::string(TextOf(a.midi_path)) + std::string(next) + std::string(TextOf(s.ext_midi));
+  bool loop = args.HasBytes("ループ"_sjv);
+  std::string next = args.Next();
+  std::string name = std::string(TextOf(a.midi_path)) + next + std::string(TextOf(g.script.ext_midi));
   if (ProbeFile(name) != 2) {
     ReportScriptError(g, "ＭＩＤＩファイルがありません"_sjv, next);
     return;
