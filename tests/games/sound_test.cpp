@@ -243,3 +243,24 @@ TEST(SoundGame, VolumeAndMuteScaleTheMix) {
 
 }  // namespace
 }  // namespace piko
+
+namespace piko {
+namespace {
+
+// Without a soundfont the piece is silent but takes its time, and piko says
+// once which file it could not use.
+TEST(SoundGame, MidiWithoutASoundfontKeepsItsTime) {
+  std::string trace = Scratch("sound-nofont.trace");
+  std::string input = WriteInput("sound-nofont.input", "@500 click 10 10\n@1000 click 10 10\n@2600 click 10 10\n");
+  auto r = RunProcess({PIKO_PLAYER, "--headless", "--soundfont", "/nonexistent/none.sf2", "--input", input, "--trace",
+                       trace, GameDir("sound")});
+  EXPECT_EQ(r.err,
+            "piko: cannot load the soundfont /nonexistent/none.sf2; MIDI music stays silent.\n"
+            "waiting start.st1:32\n");
+  std::vector<long> midi = TimesOf(SoundLines(trace, GameDir("sound")), "mci: play MUSIC from 0 -> 0");
+  ASSERT_EQ(midi.size(), 3u);
+  EXPECT_NEAR(midi[1] - midi[0], 1000, 2);
+}
+
+}  // namespace
+}  // namespace piko
