@@ -52,7 +52,7 @@ TEST(SoundLoop, HoverSoundInterruptsItUntilItEnds) {
   t.RunLines(2);  // the second line's tick polls: the loop plays on
   PlayHoverSound(t.g(), "hover");
   PollSoundDevices(t.g());
-  t.platform.clock += 310;
+  t.platform.now += 310;
   PollSoundDevices(t.g());
   std::vector<std::string> expected = {"snd: (none) 0x00 -> 1",   "snd: loop.sw1 0x09 -> 1",
                                        "snd: loop.sw1 0x19 -> 0", "snd: hover.sw1 0x01 -> 1",
