@@ -257,7 +257,6 @@ class AudioSystem {
   std::unique_ptr<Mci> mci_;
   std::function<uint32_t()> clock_;
   uint32_t clock_last_ = 0;
-  uint64_t clock_frames_due_ = 0;
   std::function<void(const int16_t*, size_t)> sink_;
   std::function<void(std::string_view)> trace_;
   std::shared_ptr<MixerSource> player_;  // the simple wave player's sound
