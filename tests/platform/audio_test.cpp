@@ -54,7 +54,9 @@ TEST(Mci, CommandLanguageAndItsErrorCodes) {
   for (const auto& c : cases) {
     EXPECT_EQ(audio.SendMciString(c.command, nullptr), c.code) << c.command;
     std::string text;
-    if (c.code != kMciOk) EXPECT_TRUE(audio.GetMciErrorText(c.code, &text) && !text.empty()) << c.code;
+    if (c.code != kMciOk) {
+      EXPECT_TRUE(audio.GetMciErrorText(c.code, &text) && !text.empty()) << c.code;
+    }
   }
   std::string text;
   EXPECT_FALSE(audio.GetMciErrorText(12345, &text));
