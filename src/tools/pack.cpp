@@ -86,10 +86,6 @@ constexpr Kind kKinds[] = {
 
 }  // namespace
 
-void ScrambleBytes(std::string* bytes) {
-  for (char& c : *bytes) c = static_cast<char>(static_cast<unsigned char>(c) ^ kScenarioMask);
-}
-
 std::string PackScenario(const std::string& utf8, std::vector<std::string>* warnings) {
   std::string out = ConvertLines(utf8, "\n", warnings);
   ScrambleBytes(&out);
