@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/movie_player.h"
 #include "platform/surface.h"
 #include "platform/text_renderer.h"
 
@@ -25,14 +26,14 @@ enum class Key { kNone, kEnter, kSpace, kEscape, kCtrl, kShift, kUp, kDown, kF1,
 struct InputEvent {
   enum class Type {
     kNone,
-    kMouseMove,   // x, y
-    kLeftDown,    // x, y
-    kRightDown,   // x, y
-    kKeyDown,     // key, code
-    kText,        // text (UTF-8): typed into the text input box and confirmed
-    kPointerLeft, // the pointer left the client area
-    kClose,       // the user closed the window
-    kQuit,        // the backend ends the run (headless: input exhausted)
+    kMouseMove,    // x, y
+    kLeftDown,     // x, y
+    kRightDown,    // x, y
+    kKeyDown,      // key, code
+    kText,         // text (UTF-8): typed into the text input box and confirmed
+    kPointerLeft,  // the pointer left the client area
+    kClose,        // the user closed the window
+    kQuit,         // the backend ends the run (headless: input exhausted)
   };
   Type type = Type::kNone;
   int x = 0;  // client-area position; the window procedure maps it to the screen
@@ -82,6 +83,9 @@ class Platform {
     if (!text_) text_ = CreateFreeTypeTextRenderer();
     return *text_;
   }
+
+  // A movie player for one movie ("＃ムービー"); null when none can be made.
+  virtual std::unique_ptr<MoviePlayer> CreateMoviePlayer() { return CreateFfmpegMoviePlayer(); }
 
   // Hands the 640x480 back buffer to the screen (or keeps it, headless).
   virtual void Present(const Surface& back_buffer) = 0;

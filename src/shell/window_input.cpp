@@ -29,10 +29,14 @@ void TakeChoice(Game& g, bool picture_choice) {
 // Ends a scroll's click wait; returns true when one was set.
 bool EndScrollWait(Game& g) {
   ShellState& sh = g.shell;
-  if (sh.picture_scroll_click_wait) EndScrollByClick(g, 1);
-  else if (sh.person_scroll_click_wait) EndScrollByClick(g, 2);
-  else if (sh.foreground_scroll_click_wait) EndScrollByClick(g, 3);
-  else return false;
+  if (sh.picture_scroll_click_wait)
+    EndScrollByClick(g, 1);
+  else if (sh.person_scroll_click_wait)
+    EndScrollByClick(g, 2);
+  else if (sh.foreground_scroll_click_wait)
+    EndScrollByClick(g, 3);
+  else
+    return false;
   return true;
 }
 
@@ -138,6 +142,13 @@ void ReleaseClickWait(Game& g) {
 
 void HandleWindowEvent(Game& g, const InputEvent& e) {
   g.shell.pointer_in_client = 1;
+  // A movie holds the game: clicks and keys neither skip it nor reach the
+  // script behind it (a right click would call a scenario); Esc still quits.
+  if (g.shell.movie_playing) {
+    bool input = e.type == InputEvent::Type::kLeftDown || e.type == InputEvent::Type::kRightDown ||
+                 (e.type == InputEvent::Type::kKeyDown && e.key != Key::kEscape);
+    if (input) return;
+  }
   switch (e.type) {
     case InputEvent::Type::kKeyDown:
       KeyDown(g, e);

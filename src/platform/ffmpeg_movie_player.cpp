@@ -1,0 +1,272 @@
+// Movies on libavformat, libavcodec and libswscale. Decoding runs on the
+// caller's thread, a little at every update: frames are decoded up to the
+// one due at the movie's clock, and only that one is converted.
+#include <algorithm>
+#include <cstdio>
+#include <mutex>
+
+#include "platform/movie_player.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/imgutils.h>
+#include <libswscale/swscale.h>
+}
+
+namespace piko {
+
+namespace {
+
+constexpr int kIoBufferBytes = 32 * 1024;
+// A hostile file could hold megabytes that decode to nothing; one update
+// reads at most this many packets and goes on at the next.
+constexpr int kPacketsPerUpdate = 256;
+// Timestamps that jump further ahead than this are not waited for.
+constexpr int64_t kLongestFrameMs = 10000;
+
+int ReadPacket(void* opaque, uint8_t* buf, int size) {
+  size_t n = std::fread(buf, 1, static_cast<size_t>(size), static_cast<FILE*>(opaque));
+  return n > 0 ? static_cast<int>(n) : AVERROR_EOF;
+}
+
+int64_t SeekFile(void* opaque, int64_t offset, int whence) {
+  FILE* f = static_cast<FILE*>(opaque);
+  if (whence & AVSEEK_SIZE) {
+    long here = std::ftell(f);
+    if (here < 0 || std::fseek(f, 0, SEEK_END) != 0) return -1;
+    long size = std::ftell(f);
+    std::fseek(f, here, SEEK_SET);
+    return size;
+  }
+  if (std::fseek(f, static_cast<long>(offset), whence & ~AVSEEK_FORCE) != 0) return -1;
+  return std::ftell(f);
+}
+
+// Playlists and references inside a movie must not reach other files.
+int RefuseNestedOpen(AVFormatContext*, AVIOContext**, const char*, int, AVDictionary**) { return AVERROR(EPERM); }
+
+AVPixelFormat DestinationFormat(PixelFormat f) {
+  return f == PixelFormat::kRgb565 ? AV_PIX_FMT_RGB565 : AV_PIX_FMT_RGB555;
+}
+
+class FfmpegMoviePlayer final : public MoviePlayer {
+ public:
+  FfmpegMoviePlayer() {
+    static std::once_flag quiet;
+    std::call_once(quiet, [] { av_log_set_level(AV_LOG_QUIET); });
+  }
+  ~FfmpegMoviePlayer() override { Release(); }
+
+  MovieOpenStep Open(const std::string& path) override {
+    Release();
+    format_ = avformat_alloc_context();
+    if (!format_) return MovieOpenStep::kCreateStream;
+    file_ = std::fopen(path.c_str(), "rb");
+    uint8_t* buffer = file_ ? static_cast<uint8_t*>(av_malloc(kIoBufferBytes)) : nullptr;
+    if (buffer) io_ = avio_alloc_context(buffer, kIoBufferBytes, 0, file_, ReadPacket, nullptr, SeekFile);
+    if (!io_) {
+      av_free(buffer);
+      // An unreadable file is a file that cannot be opened.
+      return file_ ? MovieOpenStep::kSetUpReading : MovieOpenStep::kOpenFile;
+    }
+    format_->pb = io_;
+    format_->flags |= AVFMT_FLAG_CUSTOM_IO;
+    format_->io_open = RefuseNestedOpen;
+    packet_ = av_packet_alloc();
+    frame_ = av_frame_alloc();
+    due_ = av_frame_alloc();
+    if (!packet_ || !frame_ || !due_) return MovieOpenStep::kAddVideo;
+    if (avformat_open_input(&format_, nullptr, nullptr, nullptr) < 0) {
+      format_ = nullptr;  // freed by the failed open
+      return MovieOpenStep::kOpenFile;
+    }
+    if (avformat_find_stream_info(format_, nullptr) < 0) return MovieOpenStep::kOpenFile;
+
+    for (unsigned i = 0; i < format_->nb_streams; ++i) {
+      const AVStream* s = format_->streams[i];
+      if (s->codecpar->codec_type == AVMEDIA_TYPE_VIDEO && !(s->disposition & AV_DISPOSITION_ATTACHED_PIC)) {
+        video_index_ = static_cast<int>(i);
+        break;
+      }
+    }
+    if (video_index_ < 0) return MovieOpenStep::kGetVideoStream;
+    AVStream* stream = format_->streams[video_index_];
+    const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
+    if (!codec) return MovieOpenStep::kQueryVideo;
+    video_ = avcodec_alloc_context3(codec);
+    if (!video_ || avcodec_parameters_to_context(video_, stream->codecpar) < 0) return MovieOpenStep::kCreateSample;
+    video_->thread_count = 1;
+    if (avcodec_open2(video_, codec, nullptr) < 0) return MovieOpenStep::kCreateSample;
+    if (video_->width <= 0 || video_->height <= 0 ||
+        av_image_check_size(video_->width, video_->height, 0, nullptr) < 0) {
+      return MovieOpenStep::kGetSampleRect;
+    }
+    if (video_->pix_fmt != AV_PIX_FMT_NONE && !sws_isSupportedInput(video_->pix_fmt)) {
+      return MovieOpenStep::kQueryBlitSurface;
+    }
+    time_base_ = stream->time_base;
+    start_pts_ = stream->start_time;
+    AVRational rate = av_guess_frame_rate(format_, stream, nullptr);
+    frame_ms_ = rate.num > 0 && rate.den > 0 ? av_rescale(1000, rate.den, rate.num) : 40;
+    if (frame_ms_ <= 0 || frame_ms_ > kLongestFrameMs) frame_ms_ = 40;
+    rect_ = {0, 0, video_->width, video_->height};
+    return MovieOpenStep::kOpened;
+  }
+
+  MovieRect SampleRect() const override { return rect_; }
+
+  void Play(uint32_t now_ms) override {
+    if (!video_) return;
+    if (started_) {
+      av_seek_frame(format_, video_index_, start_pts_ == AV_NOPTS_VALUE ? 0 : start_pts_, AVSEEK_FLAG_BACKWARD);
+      avcodec_flush_buffers(video_);
+      demuxed_all_ = decoded_all_ = have_due_ = false;
+      next_ms_ = 0;
+      end_ms_ = 0;
+    }
+    started_ = true;
+    playing_ = true;
+    start_ms_ = now_ms;
+  }
+
+  MovieUpdate Update(uint32_t now_ms, Surface* target, const MovieRect& rect) override {
+    if (!playing_) return MovieUpdate::kEnded;
+    int64_t clock_ms = static_cast<uint32_t>(now_ms - start_ms_);
+    bool draw = false;
+    int packets = 0;
+    for (;;) {
+      if (!have_due_) {
+        int got = NextFrame(&packets);
+        if (got < 0) break;  // nothing more for now
+        if (got == 0) {
+          decoded_all_ = true;
+          break;
+        }
+        have_due_ = true;
+      }
+      if (due_ms_ > clock_ms) break;
+      // This frame is due; the one converted last, if any, was late.
+      av_frame_unref(frame_);
+      av_frame_move_ref(frame_, due_);
+      have_due_ = false;
+      draw = true;
+    }
+    if (draw) Convert(target, rect);
+    if (decoded_all_ && !have_due_ && clock_ms >= end_ms_) {
+      playing_ = false;
+      return MovieUpdate::kEnded;
+    }
+    return MovieUpdate::kPlaying;
+  }
+
+  void Stop() override { playing_ = false; }
+
+ private:
+  // Decodes the next frame into due_ with its time. 1 when there is one, 0
+  // at the end of the stream, -1 when this update has read enough.
+  int NextFrame(int* packets) {
+    for (;;) {
+      int r = avcodec_receive_frame(video_, due_);
+      if (r == 0) {
+        TimeFrame();
+        return 1;
+      }
+      if (r != AVERROR(EAGAIN)) return 0;  // drained, or the decoder gave up
+      if (demuxed_all_) return 0;
+      if (++*packets > kPacketsPerUpdate) return -1;
+      r = av_read_frame(format_, packet_);
+      if (r < 0) {
+        // A read error ends the movie as its end would.
+        demuxed_all_ = true;
+        avcodec_send_packet(video_, nullptr);
+        continue;
+      }
+      if (packet_->stream_index == video_index_) {
+        // A damaged packet is skipped; the decoder carries on.
+        avcodec_send_packet(video_, packet_);
+      }
+      av_packet_unref(packet_);
+    }
+  }
+
+  void TimeFrame() {
+    int64_t pts = due_->best_effort_timestamp;
+    int64_t ms = next_ms_;
+    if (pts != AV_NOPTS_VALUE) {
+      if (start_pts_ != AV_NOPTS_VALUE) pts -= start_pts_;
+      ms = av_rescale_q(pts, time_base_, AVRational{1, 1000});
+    }
+    // Broken timestamps never hold the movie for long nor send it back.
+    if (ms > next_ms_ + kLongestFrameMs) ms = next_ms_ + kLongestFrameMs;
+    if (ms < 0) ms = 0;
+    int64_t length = due_->pkt_duration > 0 ? av_rescale_q(due_->pkt_duration, time_base_, AVRational{1, 1000}) : 0;
+    if (length <= 0 || length > kLongestFrameMs) length = frame_ms_;
+    due_ms_ = ms;
+    next_ms_ = ms + length;
+    if (next_ms_ > end_ms_) end_ms_ = next_ms_;
+  }
+
+  void Convert(Surface* target, const MovieRect& rect) {
+    int left = std::max(rect.left, 0), top = std::max(rect.top, 0);
+    int right = std::min(rect.right, target->width), bottom = std::min(rect.bottom, target->height);
+    // Only a full rectangle inside the surface is stretched to; a clipped
+    // one would change the picture's scale.
+    if (left != rect.left || top != rect.top || right != rect.right || bottom != rect.bottom) return;
+    if (right <= left || bottom <= top || frame_->width <= 0 || frame_->height <= 0) return;
+    AVPixelFormat src = static_cast<AVPixelFormat>(frame_->format);
+    if (!sws_isSupportedInput(src)) return;
+    sws_ = sws_getCachedContext(sws_, frame_->width, frame_->height, src, right - left, bottom - top,
+                                DestinationFormat(target->format), SWS_BILINEAR, nullptr, nullptr, nullptr);
+    if (!sws_) return;
+    uint8_t* dst[4] = {reinterpret_cast<uint8_t*>(target->Row(top) + left), nullptr, nullptr, nullptr};
+    int stride[4] = {target->width * 2, 0, 0, 0};
+    sws_scale(sws_, frame_->data, frame_->linesize, 0, frame_->height, dst, stride);
+  }
+
+  void Release() {
+    sws_freeContext(sws_);
+    sws_ = nullptr;
+    avcodec_free_context(&video_);
+    av_frame_free(&frame_);
+    av_frame_free(&due_);
+    av_packet_free(&packet_);
+    avformat_close_input(&format_);
+    if (io_) av_freep(&io_->buffer);
+    avio_context_free(&io_);
+    if (file_) std::fclose(file_);
+    file_ = nullptr;
+    video_index_ = -1;
+    started_ = playing_ = demuxed_all_ = decoded_all_ = have_due_ = false;
+  }
+
+  FILE* file_ = nullptr;
+  AVIOContext* io_ = nullptr;
+  AVFormatContext* format_ = nullptr;
+  AVCodecContext* video_ = nullptr;
+  AVPacket* packet_ = nullptr;
+  AVFrame* frame_ = nullptr;  // the frame converted last
+  AVFrame* due_ = nullptr;    // decoded, waiting for its time
+  SwsContext* sws_ = nullptr;
+  int video_index_ = -1;
+  AVRational time_base_{1, 1000};
+  int64_t start_pts_ = AV_NOPTS_VALUE;
+  int64_t frame_ms_ = 40;
+  MovieRect rect_;
+
+  bool started_ = false;
+  bool playing_ = false;
+  bool demuxed_all_ = false;
+  bool decoded_all_ = false;
+  bool have_due_ = false;
+  uint32_t start_ms_ = 0;
+  int64_t due_ms_ = 0;   // time of the frame in due_
+  int64_t next_ms_ = 0;  // where the frame after it would start
+  int64_t end_ms_ = 0;   // the end of the latest frame decoded
+};
+
+}  // namespace
+
+std::unique_ptr<MoviePlayer> CreateFfmpegMoviePlayer() { return std::make_unique<FfmpegMoviePlayer>(); }
+
+}  // namespace piko
