@@ -26,14 +26,14 @@ enum class Key { kNone, kEnter, kSpace, kEscape, kCtrl, kShift, kUp, kDown, kF1,
 struct InputEvent {
   enum class Type {
     kNone,
-    kMouseMove,    // x, y
-    kLeftDown,     // x, y
-    kRightDown,    // x, y
-    kKeyDown,      // key, code
-    kText,         // text (UTF-8): typed into the text input box and confirmed
-    kPointerLeft,  // the pointer left the client area
-    kClose,        // the user closed the window
-    kQuit,         // the backend ends the run (headless: input exhausted)
+    kMouseMove,   // x, y
+    kLeftDown,    // x, y
+    kRightDown,   // x, y
+    kKeyDown,     // key, code
+    kText,        // text (UTF-8): typed into the text input box and confirmed
+    kPointerLeft, // the pointer left the client area
+    kClose,       // the user closed the window
+    kQuit,        // the backend ends the run (headless: input exhausted)
   };
   Type type = Type::kNone;
   int x = 0;  // client-area position; the window procedure maps it to the screen

@@ -29,14 +29,10 @@ void TakeChoice(Game& g, bool picture_choice) {
 // Ends a scroll's click wait; returns true when one was set.
 bool EndScrollWait(Game& g) {
   ShellState& sh = g.shell;
-  if (sh.picture_scroll_click_wait)
-    EndScrollByClick(g, 1);
-  else if (sh.person_scroll_click_wait)
-    EndScrollByClick(g, 2);
-  else if (sh.foreground_scroll_click_wait)
-    EndScrollByClick(g, 3);
-  else
-    return false;
+  if (sh.picture_scroll_click_wait) EndScrollByClick(g, 1);
+  else if (sh.person_scroll_click_wait) EndScrollByClick(g, 2);
+  else if (sh.foreground_scroll_click_wait) EndScrollByClick(g, 3);
+  else return false;
   return true;
 }
 

@@ -80,9 +80,10 @@ struct Kind {
 constexpr Kind kKinds[] = {
     {".scn", ".st1", Kind::kScenario},  {".txt", ".txt", Kind::kPlainText}, {".ini", ".ini", Kind::kPlainText},
     {".bmp", ".sb1", Kind::kAsStored},  {".jpg", ".sj1", Kind::kScrambled}, {".jpeg", ".sj1", Kind::kScrambled},
-    {".wav", ".sw1", Kind::kAsStored},  {".mid", ".sm1", Kind::kAsStored},  {".mpg", ".sa1", Kind::kAsStored},
-    {".mpeg", ".sa1", Kind::kAsStored}, {".avi", ".sa1", Kind::kAsStored},  {".mov", ".sa1", Kind::kAsStored},
-    {".asf", ".sa1", Kind::kAsStored},  {".wmv", ".sa1", Kind::kAsStored},
+    {".wav", ".sw1", Kind::kAsStored},  {".mid", ".sm1", Kind::kAsStored},
+    // Movies play as they are, whatever their format.
+    {".mpg", ".sa1", Kind::kAsStored},  {".mpeg", ".sa1", Kind::kAsStored}, {".avi", ".sa1", Kind::kAsStored},
+    {".mov", ".sa1", Kind::kAsStored},  {".asf", ".sa1", Kind::kAsStored},  {".wmv", ".sa1", Kind::kAsStored},
 };
 
 }  // namespace
@@ -156,48 +157,35 @@ bool ConvertFolder(const std::string& src, const std::string& dst, std::string* 
 
 bool PackFolder(const std::string& src, const std::string& dst, std::vector<std::string>* warnings,
                 std::string* error) {
-  return ConvertFolder(src, dst, error,
-                       [&](const fs::path& rel, const std::string& ext, std::string* bytes, fs::path* out) {
-                         std::vector<std::string> file_warnings;
-                         for (const Kind& k : kKinds) {
-                           if (ext != k.authoring) continue;
-                           out->replace_extension(k.game);
-                           switch (k.form) {
-                             case Kind::kScenario:
-                               *bytes = PackScenario(*bytes, &file_warnings);
-                               break;
-                             case Kind::kPlainText:
-                               *bytes = PackPlainText(*bytes, &file_warnings);
-                               break;
-                             case Kind::kScrambled:
-                               ScrambleBytes(bytes);
-                               break;
-                             case Kind::kAsStored:
-                               break;
-                           }
-                           break;
-                         }
-                         for (const std::string& w : file_warnings) warnings->push_back(rel.string() + ": " + w);
-                       });
+  return ConvertFolder(src, dst, error, [&](const fs::path& rel, const std::string& ext, std::string* bytes,
+                                            fs::path* out) {
+    std::vector<std::string> file_warnings;
+    for (const Kind& k : kKinds) {
+      if (ext != k.authoring) continue;
+      out->replace_extension(k.game);
+      switch (k.form) {
+        case Kind::kScenario: *bytes = PackScenario(*bytes, &file_warnings); break;
+        case Kind::kPlainText: *bytes = PackPlainText(*bytes, &file_warnings); break;
+        case Kind::kScrambled: ScrambleBytes(bytes); break;
+        case Kind::kAsStored: break;
+      }
+      break;
+    }
+    for (const std::string& w : file_warnings) warnings->push_back(rel.string() + ": " + w);
+  });
 }
 
 bool UnpackFolder(const std::string& src, const std::string& dst, std::string* error) {
-  return ConvertFolder(src, dst, error, [](const fs::path&, const std::string& ext, std::string* bytes, fs::path* out) {
+  return ConvertFolder(src, dst, error, [](const fs::path&, const std::string& ext, std::string* bytes,
+                                           fs::path* out) {
     for (const Kind& k : kKinds) {
       if (ext != k.game) continue;
       out->replace_extension(k.authoring);
       switch (k.form) {
-        case Kind::kScenario:
-          *bytes = UnpackScenario(*bytes);
-          break;
-        case Kind::kPlainText:
-          *bytes = UnpackPlainText(*bytes);
-          break;
-        case Kind::kScrambled:
-          ScrambleBytes(bytes);
-          break;
-        case Kind::kAsStored:
-          break;
+        case Kind::kScenario: *bytes = UnpackScenario(*bytes); break;
+        case Kind::kPlainText: *bytes = UnpackPlainText(*bytes); break;
+        case Kind::kScrambled: ScrambleBytes(bytes); break;
+        case Kind::kAsStored: break;
       }
       break;
     }
