@@ -138,13 +138,6 @@ void ReleaseClickWait(Game& g) {
 
 void HandleWindowEvent(Game& g, const InputEvent& e) {
   g.shell.pointer_in_client = 1;
-  // A movie holds the game: clicks and keys neither skip it nor reach the
-  // script behind it (a right click would call a scenario); Esc still quits.
-  if (g.shell.movie_playing) {
-    bool input = e.type == InputEvent::Type::kLeftDown || e.type == InputEvent::Type::kRightDown ||
-                 (e.type == InputEvent::Type::kKeyDown && e.key != Key::kEscape);
-    if (input) return;
-  }
   switch (e.type) {
     case InputEvent::Type::kKeyDown:
       KeyDown(g, e);

@@ -110,6 +110,7 @@ void FillRgb(AVFrame* f, const MovieColour& c, int frame_number, bool moving) {
 }  // namespace
 
 bool MakeMovie(const std::string& path, const MovieSpec& spec, std::string* error) {
+  av_log_set_level(AV_LOG_ERROR);
   Writer w;
   bool mjpeg = spec.container == MovieSpec::Container::kMjpegAvi;
   auto fail = [&](const char* what) {

@@ -1,0 +1,135 @@
+// End-to-end: movies made here with libavcodec, played headless; the
+// screenshots show their frames stretched to the whole screen, the virtual
+// clock times them, and broken files never stop the game.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "movie_maker/movie_maker.h"
+#include "support/process.h"
+
+namespace piko {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::MovieSpec;
+
+// A fresh copy of the movie game with `clip` as its first movie.
+std::string MovieGame(const std::string& tag, const MovieSpec& clip) {
+  std::string dir = std::string(PIKO_BINARY_DIR) + "/test-output/movies-" + tag;
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  fs::copy(std::string(PIKO_BINARY_DIR) + "/tests/games/movies", dir + "/game", fs::copy_options::recursive);
+  fs::create_directories(dir + "/game/movie");
+  std::string error;
+  EXPECT_TRUE(testing::MakeMovie(dir + "/game/movie/clip.sa1", clip, &error)) << error;
+  return dir;
+}
+
+// The virtual time at which each line (by number) last ran.
+std::map<int, long> LineTimes(const std::string& trace) {
+  std::map<int, long> times;
+  for (const std::string& line : testing::SplitLines(testing::ReadFileText(trace))) {
+    size_t colon = line.find("start.st1:");
+    if (colon == std::string::npos) continue;
+    times[std::stoi(line.substr(colon + 10))] = std::stol(line);
+  }
+  return times;
+}
+
+struct ClipCase {
+  const char* tag;
+  MovieSpec::Container container;
+  int width, height;
+  bool sound;
+  const char* pixel_format;
+};
+
+class MovieClip : public ::testing::TestWithParam<ClipCase> {};
+
+TEST_P(MovieClip, RedThenBlueFillTheScreenAndTheScriptGoesOnAfterTwoSeconds) {
+  const ClipCase& c = GetParam();
+  MovieSpec spec;
+  spec.container = c.container;
+  spec.width = c.width;
+  spec.height = c.height;
+  spec.sound = c.sound;
+  std::string dir = MovieGame(c.tag, spec);
+  std::ofstream(dir + "/input") << "@600 screenshot " << dir << "/red.png\n@1600 screenshot " << dir << "/blue.png\n";
+  auto r = testing::RunProcess({PIKO_PLAYER, "--headless", "--pixel-format", c.pixel_format, "--input", dir + "/input",
+                                "--trace", dir + "/trace", dir + "/game"});
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(r.err, "waiting start.st1:6\n");
+  std::map<int, long> times = LineTimes(dir + "/trace");
+  ASSERT_TRUE(times.count(4) && times.count(6));
+  EXPECT_GE(times[6] - times[4], 2000);
+  EXPECT_LE(times[6] - times[4], 2002);
+
+  for (auto [name, want] : {std::pair{"red", 0xFF0000u}, std::pair{"blue", 0x0000FFu}}) {
+    int w = 0, h = 0;
+    std::vector<unsigned char> rgb;
+    ASSERT_TRUE(testing::ReadRgbPng(dir + "/" + name + ".png", &w, &h, &rgb)) << name;
+    ASSERT_EQ(w * h, 640 * 480);
+    // Corners and middle: the picture reaches every edge.
+    for (auto [x, y] : {std::pair{0, 0}, {639, 0}, {0, 479}, {639, 479}, {320, 240}}) {
+      const unsigned char* p = &rgb[(static_cast<size_t>(y) * 640 + x) * 3];
+      for (int k = 0; k < 3; ++k) {
+        int expected = static_cast<int>((want >> (16 - 8 * k)) & 255);
+        EXPECT_NEAR(p[k], expected, 40) << name << " at " << x << "," << y << " channel " << k;
+      }
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, MovieClip,
+                         ::testing::Values(ClipCase{"mpeg1", MovieSpec::Container::kMpeg1System, 320, 240, true, "565"},
+                                           ClipCase{"mjpeg", MovieSpec::Container::kMjpegAvi, 800, 600, false, "555"}),
+                         [](const auto& info) { return std::string(info.param.tag); });
+
+TEST(Movies, InputDuringAMovieAndBrokenFiles) {
+  MovieSpec spec;
+  std::string dir = MovieGame("faults", spec);
+  std::string movie = dir + "/game/movie/";
+  std::mt19937 random(17);
+  std::string noise(20000, '\0');
+  for (char& ch : noise) ch = static_cast<char>(random());
+  std::ofstream(movie + "noise.sa1", std::ios::binary) << noise;
+  MovieSpec sound_only;
+  sound_only.video = false;
+  std::string error;
+  ASSERT_TRUE(testing::MakeMovie(movie + "sound_only.sa1", sound_only, &error)) << error;
+  fs::copy_file(movie + "clip.sa1", movie + "cut.sa1");
+  fs::resize_file(movie + "cut.sa1", fs::file_size(movie + "clip.sa1") / 3);
+
+  // The movie does not look at clicks and keys: they do not end it.
+  std::ofstream(dir + "/input") << "@500 click 1 1\n@600 key ENTER\nclick 1 1\n";
+  auto r = testing::RunProcess(
+      {PIKO_PLAYER, "--headless", "--input", dir + "/input", "--trace", dir + "/trace", dir + "/game"});
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(testing::SplitLines(r.err),
+            (std::vector<std::string>{
+                "error start.st1:8: ムービーのファイル名が違います | missing",
+                "message-box: ファイルを開けませんでした！",
+                "message-box: プライマリビデオストリームインターフェイスを取得できませんでした！",
+                "waiting start.st1:15",
+            }));
+  std::map<int, long> times = LineTimes(dir + "/trace");
+  EXPECT_GE(times[6] - times[4], 2000);
+  // The cut movie plays what it has and ends before its full length.
+  EXPECT_LT(times[15] - times[13], 2000);
+
+  // Esc still ends the game during a movie.
+  std::ofstream(dir + "/input") << "@1000 key ESC\n";
+  r = testing::RunProcess(
+      {PIKO_PLAYER, "--headless", "--input", dir + "/input", "--trace", dir + "/trace", dir + "/game"});
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(LineTimes(dir + "/trace").count(6), 0u);
+}
+
+}  // namespace
+}  // namespace piko
