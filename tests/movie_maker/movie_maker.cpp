@@ -95,7 +95,7 @@ void FillRgb(AVFrame* f, const MovieColour& c, int frame_number, bool moving) {
       if (moving) {
         // Diagonal bands drifting right, and a grain that changes every frame.
         int band = ((x + y + frame_number * 4) / 16) & 1;
-        int grain = static_cast<int>((x * 7919u + y * 104729u + frame_number * 15485863u) % 41u) - 20;
+        int grain = static_cast<int>((x * 7919u + y * 104729u + frame_number * 15485863u) % 13u) - 6;
         r = std::clamp(r / 2 + band * 90 + grain, 0, 255);
         g = std::clamp(g / 2 + band * 60 + grain, 0, 255);
         b = std::clamp(b / 2 + band * 30 + grain, 0, 255);
@@ -110,7 +110,7 @@ void FillRgb(AVFrame* f, const MovieColour& c, int frame_number, bool moving) {
 }  // namespace
 
 bool MakeMovie(const std::string& path, const MovieSpec& spec, std::string* error) {
-  av_log_set_level(AV_LOG_ERROR);
+  av_log_set_level(AV_LOG_QUIET);
   Writer w;
   bool mjpeg = spec.container == MovieSpec::Container::kMjpegAvi;
   auto fail = [&](const char* what) {
