@@ -3,6 +3,7 @@
 // one due at the movie's clock, and only that one is converted.
 #include <algorithm>
 #include <cstdio>
+#include <deque>
 #include <mutex>
 
 #include "platform/movie_player.h"
@@ -73,10 +74,9 @@ class FfmpegMoviePlayer final : public MoviePlayer {
     format_->pb = io_;
     format_->flags |= AVFMT_FLAG_CUSTOM_IO;
     format_->io_open = RefuseNestedOpen;
-    packet_ = av_packet_alloc();
     frame_ = av_frame_alloc();
     due_ = av_frame_alloc();
-    if (!packet_ || !frame_ || !due_) return MovieOpenStep::kAddVideo;
+    if (!frame_ || !due_) return MovieOpenStep::kAddVideo;
     if (avformat_open_input(&format_, nullptr, nullptr, nullptr) < 0) {
       format_ = nullptr;  // freed by the failed open
       return MovieOpenStep::kOpenFile;
@@ -121,6 +121,8 @@ class FfmpegMoviePlayer final : public MoviePlayer {
     if (started_) {
       av_seek_frame(format_, video_index_, start_pts_ == AV_NOPTS_VALUE ? 0 : start_pts_, AVSEEK_FLAG_BACKWARD);
       avcodec_flush_buffers(video_);
+      for (AVPacket* p : video_packets_) av_packet_free(&p);
+      video_packets_.clear();
       demuxed_all_ = decoded_all_ = have_due_ = false;
       next_ms_ = 0;
       end_ms_ = 0;
@@ -163,6 +165,27 @@ class FfmpegMoviePlayer final : public MoviePlayer {
   void Stop() override { playing_ = false; }
 
  private:
+  // Reads the next packet of a stream we play into its queue. False at the
+  // end of the file, or when this update has read enough.
+  bool Demux(int* packets) {
+    if (demuxed_all_ || ++*packets > kPacketsPerUpdate) return false;
+    AVPacket* packet = av_packet_alloc();
+    if (!packet) return false;
+    for (;;) {
+      if (av_read_frame(format_, packet) < 0) {
+        // A read error ends the movie as its end would.
+        demuxed_all_ = true;
+        av_packet_free(&packet);
+        return false;
+      }
+      if (packet->stream_index == video_index_) {
+        video_packets_.push_back(packet);
+        return true;
+      }
+      av_packet_unref(packet);
+    }
+  }
+
   // Decodes the next frame into due_ with its time. 1 when there is one, 0
   // at the end of the stream, -1 when this update has read enough.
   int NextFrame(int* packets) {
@@ -173,20 +196,16 @@ class FfmpegMoviePlayer final : public MoviePlayer {
         return 1;
       }
       if (r != AVERROR(EAGAIN)) return 0;  // drained, or the decoder gave up
-      if (demuxed_all_) return 0;
-      if (++*packets > kPacketsPerUpdate) return -1;
-      r = av_read_frame(format_, packet_);
-      if (r < 0) {
-        // A read error ends the movie as its end would.
-        demuxed_all_ = true;
+      if (video_packets_.empty() && !Demux(packets)) {
+        if (!demuxed_all_) return -1;
         avcodec_send_packet(video_, nullptr);
         continue;
       }
-      if (packet_->stream_index == video_index_) {
-        // A damaged packet is skipped; the decoder carries on.
-        avcodec_send_packet(video_, packet_);
-      }
-      av_packet_unref(packet_);
+      AVPacket* packet = video_packets_.front();
+      video_packets_.pop_front();
+      // A damaged packet is skipped; the decoder carries on.
+      avcodec_send_packet(video_, packet);
+      av_packet_free(&packet);
     }
   }
 
@@ -230,7 +249,8 @@ class FfmpegMoviePlayer final : public MoviePlayer {
     avcodec_free_context(&video_);
     av_frame_free(&frame_);
     av_frame_free(&due_);
-    av_packet_free(&packet_);
+    for (AVPacket* p : video_packets_) av_packet_free(&p);
+    video_packets_.clear();
     avformat_close_input(&format_);
     if (io_) av_freep(&io_->buffer);
     avio_context_free(&io_);
@@ -244,7 +264,7 @@ class FfmpegMoviePlayer final : public MoviePlayer {
   AVIOContext* io_ = nullptr;
   AVFormatContext* format_ = nullptr;
   AVCodecContext* video_ = nullptr;
-  AVPacket* packet_ = nullptr;
+  std::deque<AVPacket*> video_packets_;
   AVFrame* frame_ = nullptr;  // the frame converted last
   AVFrame* due_ = nullptr;    // decoded, waiting for its time
   SwsContext* sws_ = nullptr;
