@@ -72,14 +72,14 @@ void DrawPartialPicture(Game& g, Surface& target, int which) {
 
 void ComposeFrame(Game& g, int present) {
   GfxState& d = g.gfx;
-  if (!d.display_ready || g.shell.error_pause) return;
+  if (!d.display_ready || g.shell.waits[Wait::kErrorPause]) return;
   Surface& back = d.back_buffer;
 
   if (d.background_on) {
     // While a wipe runs the empty background must not be the mask colour,
     // or the old frame would turn transparent where it shows.
     int blue = d.mask_colour_b;
-    if (g.shell.wipe_running) blue = blue >= 10 ? blue - 10 : blue + 10;
+    if (g.shell.waits[Wait::kWipe]) blue = blue >= 10 ? blue - 10 : blue + 10;
     FillWithMask(g, back, blue);
     RedrawScrollView(g, 1);
     CopyWhole(&back, d.surfaces[BackgroundSurface], true);
@@ -101,11 +101,11 @@ void ComposeFrame(Game& g, int present) {
     DrawGroup(g, &d.surfaces[TopSurface], nullptr, 0, d.top_translucent, d.top_rate);
   }
 
-  if (g.shell.wipe_running || g.shell.overlap_running) DrawTransitionStep(g);
+  if (g.shell.waits[Wait::kWipe] || g.shell.waits[Wait::kOverlap]) DrawTransitionStep(g);
   DrawDialogueWindow(g);
   DrawVariableDisplay(g);
-  if (g.shell.choice_menu_open) DrawChoiceMenu(g);
-  if (g.shell.typing_running) DrawTypingGame(g);
+  if (g.shell.waits[Wait::kChoiceMenu]) DrawChoiceMenu(g);
+  if (g.shell.waits[Wait::kTyping]) DrawTypingGame(g);
   DrawClickMark(g);
   DrawFadeStep(g);
   if (g.shell.pointer_in_client) DrawPseudoCursor(g);

@@ -26,7 +26,7 @@ struct LayerRun : testing::ScriptRun {
   // Plays on in the same game: the layers stay as the last scenario left them.
   bool Play(const std::string& utf8) {
     g().shell.quit_requested = 0;
-    g().shell.error_pause = 0;
+    g().shell.waits[Wait::kErrorPause] = 0;
     return ScriptRun::Play(utf8);
   }
   uint16_t Px(uint32_t rgb) { return PackPixel(g().gfx.pixel_format, rgb >> 16, (rgb >> 8) & 255, rgb & 255); }
@@ -35,7 +35,7 @@ struct LayerRun : testing::ScriptRun {
   }
   // The frame as the scenario left it (its end notice painted over it).
   const Surface& Frame() {
-    g().shell.error_pause = 0;
+    g().shell.waits[Wait::kErrorPause] = 0;
     ComposeFrame(g(), 0);
     return g().gfx.back_buffer;
   }
@@ -345,7 +345,7 @@ TEST(Frame, NothingIsDrawnUnderTheErrorReport) {
   ASSERT_TRUE(run.Play("＃絵\nbg\n"));
   Game& g = run.g();
   std::fill(g.gfx.back_buffer.pixels.begin(), g.gfx.back_buffer.pixels.end(), 0x1234);
-  g.shell.error_pause = 1;
+  g.shell.waits[Wait::kErrorPause] = 1;
   ComposeFrame(g, 0);
   EXPECT_EQ(g.gfx.back_buffer.At(5, 5), 0x1234);
 }
