@@ -97,7 +97,7 @@ void PlayMovie(Game& g) {
   if (!OpenShow(g, *show, name)) return;
   PlayShow(g, *show);
   g.movie.show = std::move(show);
-  g.shell.movie_playing = 1;
+  g.shell.waits[Wait::kMovie] = true;
 }
 
 int DrawMovieFrame(Game& g) {
