@@ -36,10 +36,10 @@ void PlayFrames(benchmark::State& state, piko::PixelFormat format, piko::MovieRe
     return;
   }
   piko::Surface screen(640, 480, format);
-  auto player = piko::CreateFfmpegMoviePlayer();
+  auto player = piko::CreateFfmpegMoviePlayer(nullptr);
   uint32_t now = 0;
   auto restart = [&] {
-    player = piko::CreateFfmpegMoviePlayer();
+    player = piko::CreateFfmpegMoviePlayer(nullptr);
     player->Open(BenchMovie());
     player->Play(now);
   };

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/audio.h"
 #include "platform/movie_player.h"
 
 namespace {
@@ -29,7 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!f) return 0;
   std::fwrite(data, 1, size, f);
   std::fclose(f);
-  auto player = piko::CreateFfmpegMoviePlayer();
+  static piko::Mixer mixer;
+  auto player = piko::CreateFfmpegMoviePlayer(&mixer);
   if (player->Open(MoviePath()) != piko::MovieOpenStep::kOpened) return 0;
   static piko::Surface screen(640, 480, piko::PixelFormat::kRgb565);
   player->Play(0);

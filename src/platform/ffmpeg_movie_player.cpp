@@ -1,17 +1,22 @@
-// Movies on libavformat, libavcodec and libswscale. Decoding runs on the
-// caller's thread, a little at every update: frames are decoded up to the
-// one due at the movie's clock, and only that one is converted.
+// Movies on libavformat, libavcodec, libswscale and libswresample. Decoding
+// runs on the caller's thread, a little at every update: frames are decoded
+// up to the one due at the movie's clock, and only that one is converted;
+// the sound is decoded a little ahead into a queue the mixer plays, and
+// while it plays it is the movie's clock.
 #include <algorithm>
 #include <cstdio>
 #include <deque>
 #include <mutex>
+#include <vector>
 
+#include "platform/audio.h"
 #include "platform/movie_player.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/imgutils.h>
+#include <libswresample/swresample.h>
 #include <libswscale/swscale.h>
 }
 
@@ -25,6 +30,13 @@ constexpr int kIoBufferBytes = 32 * 1024;
 constexpr int kPacketsPerUpdate = 256;
 // Timestamps that jump further ahead than this are not waited for.
 constexpr int64_t kLongestFrameMs = 10000;
+// How far the sound is decoded ahead of what the mixer has played, and how
+// many video packets may wait meanwhile (a file whose sound lags far behind
+// its pictures plays its sound late rather than filling memory).
+constexpr int64_t kSoundAheadMs = 300;
+constexpr size_t kMostWaitingPackets = 600;
+// Silence put before sound that starts after the pictures, at most.
+constexpr int64_t kLongestSoundDelayMs = 5000;
 
 int ReadPacket(void* opaque, uint8_t* buf, int size) {
   size_t n = std::fread(buf, 1, static_cast<size_t>(size), static_cast<FILE*>(opaque));
@@ -53,7 +65,7 @@ AVPixelFormat DestinationFormat(PixelFormat f) {
 
 class FfmpegMoviePlayer final : public MoviePlayer {
  public:
-  FfmpegMoviePlayer() {
+  explicit FfmpegMoviePlayer(Mixer* mixer) : mixer_(mixer) {
     static std::once_flag quiet;
     std::call_once(quiet, [] { av_log_set_level(AV_LOG_QUIET); });
   }
@@ -106,35 +118,30 @@ class FfmpegMoviePlayer final : public MoviePlayer {
       return MovieOpenStep::kQueryBlitSurface;
     }
     time_base_ = stream->time_base;
-    start_pts_ = stream->start_time;
+    if (stream->start_time != AV_NOPTS_VALUE) origin_ms_ = av_rescale_q(stream->start_time, time_base_, kMs);
     AVRational rate = av_guess_frame_rate(format_, stream, nullptr);
     frame_ms_ = rate.num > 0 && rate.den > 0 ? av_rescale(1000, rate.den, rate.num) : 40;
     if (frame_ms_ <= 0 || frame_ms_ > kLongestFrameMs) frame_ms_ = 40;
     rect_ = {0, 0, video_->width, video_->height};
-    return MovieOpenStep::kOpened;
+    return OpenSound() ? MovieOpenStep::kOpened : MovieOpenStep::kAddSound;
   }
 
   MovieRect SampleRect() const override { return rect_; }
 
   void Play(uint32_t now_ms) override {
-    if (!video_) return;
-    if (started_) {
-      av_seek_frame(format_, video_index_, start_pts_ == AV_NOPTS_VALUE ? 0 : start_pts_, AVSEEK_FLAG_BACKWARD);
-      avcodec_flush_buffers(video_);
-      for (AVPacket* p : video_packets_) av_packet_free(&p);
-      video_packets_.clear();
-      demuxed_all_ = decoded_all_ = have_due_ = false;
-      next_ms_ = 0;
-      end_ms_ = 0;
-    }
-    started_ = true;
+    if (!video_ || playing_) return;
     playing_ = true;
-    start_ms_ = now_ms;
+    last_now_ = now_ms;
+    if (sound_) {
+      int packets = 0;
+      FillSound(&packets);
+      mixer_->Add(sound_);
+    }
   }
 
   MovieUpdate Update(uint32_t now_ms, Surface* target, const MovieRect& rect) override {
     if (!playing_) return MovieUpdate::kEnded;
-    int64_t clock_ms = static_cast<uint32_t>(now_ms - start_ms_);
+    int64_t clock_ms = AdvanceClock(now_ms);
     bool draw = false;
     int packets = 0;
     for (;;) {
@@ -155,16 +162,124 @@ class FfmpegMoviePlayer final : public MoviePlayer {
       draw = true;
     }
     if (draw) Convert(target, rect);
+    if (sound_) FillSound(&packets);
     if (decoded_all_ && !have_due_ && clock_ms >= end_ms_) {
-      playing_ = false;
+      Stop();
       return MovieUpdate::kEnded;
     }
     return MovieUpdate::kPlaying;
   }
 
-  void Stop() override { playing_ = false; }
+  void Stop() override {
+    playing_ = false;
+    if (sound_) mixer_->Remove(sound_.get());
+  }
 
  private:
+  static constexpr AVRational kMs{1, 1000};
+
+  // The first sound stream with a decoder, resampled to 16 bits at its own
+  // rate (the mixer takes it from there). A movie whose sound cannot be
+  // decoded plays without it; false only when memory runs out.
+  bool OpenSound() {
+    if (!mixer_) return true;
+    int index = av_find_best_stream(format_, AVMEDIA_TYPE_AUDIO, -1, video_index_, nullptr, 0);
+    if (index < 0) return true;
+    AVStream* stream = format_->streams[index];
+    const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
+    if (!codec) return true;
+    audio_ = avcodec_alloc_context3(codec);
+    pcm_ = av_frame_alloc();
+    if (!audio_ || !pcm_) return false;
+    audio_->thread_count = 1;
+    if (avcodec_parameters_to_context(audio_, stream->codecpar) < 0 || avcodec_open2(audio_, codec, nullptr) < 0 ||
+        audio_->sample_rate < 1000 || audio_->sample_rate > 384000 || audio_->ch_layout.nb_channels <= 0) {
+      avcodec_free_context(&audio_);
+      return true;
+    }
+    AVChannelLayout in = audio_->ch_layout;
+    if (in.order == AV_CHANNEL_ORDER_UNSPEC) av_channel_layout_default(&in, in.nb_channels);
+    sound_channels_ = in.nb_channels >= 2 ? 2 : 1;
+    AVChannelLayout out;
+    av_channel_layout_default(&out, sound_channels_);
+    int r = swr_alloc_set_opts2(&swr_, &out, AV_SAMPLE_FMT_S16, audio_->sample_rate, &in, audio_->sample_fmt,
+                                audio_->sample_rate, 0, nullptr);
+    if (r < 0 || swr_init(swr_) < 0) {
+      swr_free(&swr_);
+      avcodec_free_context(&audio_);
+      return r != AVERROR(ENOMEM);
+    }
+    audio_index_ = index;
+    audio_time_base_ = stream->time_base;
+    sound_ = std::make_shared<PcmQueue>(audio_->sample_rate, sound_channels_);
+    return true;
+  }
+
+  // The movie's clock: what the mixer has played of the sound while there is
+  // sound to play, else the player's clock running on from where it stood.
+  int64_t AdvanceClock(uint32_t now_ms) {
+    int64_t clock = clock_ms_ + static_cast<uint32_t>(now_ms - last_now_);
+    if (sound_ && sound_->QueuedFrames() > 0) {
+      int64_t played = sound_pushed_ - static_cast<int64_t>(sound_->QueuedFrames());
+      clock = played * 1000 / audio_->sample_rate;
+    }
+    last_now_ = now_ms;
+    // Never backwards: frames already shown stay shown.
+    if (clock > clock_ms_) clock_ms_ = clock;
+    return clock_ms_;
+  }
+
+  void PushSound(const int16_t* samples, size_t frames) {
+    sound_->Push(samples, frames);
+    sound_pushed_ += static_cast<int64_t>(frames);
+  }
+
+  // Decodes sound until kSoundAheadMs wait in the queue.
+  void FillSound(int* packets) {
+    while (static_cast<int64_t>(sound_->QueuedFrames()) * 1000 < kSoundAheadMs * audio_->sample_rate) {
+      int r = avcodec_receive_frame(audio_, pcm_);
+      if (r == 0) {
+        QueueSoundFrame();
+        av_frame_unref(pcm_);
+        continue;
+      }
+      if (r != AVERROR(EAGAIN)) {
+        sound_->EndOfStream();
+        return;
+      }
+      if (audio_packets_.empty()) {
+        if (video_packets_.size() < kMostWaitingPackets && Demux(packets)) continue;
+        if (!demuxed_all_ || sound_flushed_) return;
+        sound_flushed_ = true;
+        avcodec_send_packet(audio_, nullptr);
+        continue;
+      }
+      AVPacket* packet = audio_packets_.front();
+      audio_packets_.pop_front();
+      avcodec_send_packet(audio_, packet);
+      av_packet_free(&packet);
+    }
+  }
+
+  void QueueSoundFrame() {
+    if (sound_pushed_ == 0 && pcm_->pts != AV_NOPTS_VALUE) {
+      // Sound that starts after the pictures waits in silence.
+      int64_t delay_ms = av_rescale_q(pcm_->pts, audio_time_base_, kMs) - origin_ms_;
+      if (delay_ms > 0) {
+        std::vector<int16_t> silence(
+            static_cast<size_t>(std::min(delay_ms, kLongestSoundDelayMs) * audio_->sample_rate / 1000) *
+            sound_channels_);
+        PushSound(silence.data(), silence.size() / sound_channels_);
+      }
+    }
+    int frames = swr_get_out_samples(swr_, pcm_->nb_samples);
+    if (frames <= 0) return;
+    convert_buffer_.resize(static_cast<size_t>(frames) * sound_channels_);
+    uint8_t* out[1] = {reinterpret_cast<uint8_t*>(convert_buffer_.data())};
+    int got = swr_convert(swr_, out, frames, const_cast<const uint8_t**>(pcm_->extended_data), pcm_->nb_samples);
+    if (got > 0) PushSound(convert_buffer_.data(), static_cast<size_t>(got));
+  }
+
   // Reads the next packet of a stream we play into its queue. False at the
   // end of the file, or when this update has read enough.
   bool Demux(int* packets) {
@@ -178,8 +293,8 @@ class FfmpegMoviePlayer final : public MoviePlayer {
         av_packet_free(&packet);
         return false;
       }
-      if (packet->stream_index == video_index_) {
-        video_packets_.push_back(packet);
+      if (packet->stream_index == video_index_ || (sound_ && packet->stream_index == audio_index_)) {
+        (packet->stream_index == video_index_ ? video_packets_ : audio_packets_).push_back(packet);
         return true;
       }
       av_packet_unref(packet);
@@ -212,14 +327,11 @@ class FfmpegMoviePlayer final : public MoviePlayer {
   void TimeFrame() {
     int64_t pts = due_->best_effort_timestamp;
     int64_t ms = next_ms_;
-    if (pts != AV_NOPTS_VALUE) {
-      if (start_pts_ != AV_NOPTS_VALUE) pts -= start_pts_;
-      ms = av_rescale_q(pts, time_base_, AVRational{1, 1000});
-    }
+    if (pts != AV_NOPTS_VALUE) ms = av_rescale_q(pts, time_base_, kMs) - origin_ms_;
     // Broken timestamps never hold the movie for long nor send it back.
     if (ms > next_ms_ + kLongestFrameMs) ms = next_ms_ + kLongestFrameMs;
     if (ms < 0) ms = 0;
-    int64_t length = due_->pkt_duration > 0 ? av_rescale_q(due_->pkt_duration, time_base_, AVRational{1, 1000}) : 0;
+    int64_t length = due_->pkt_duration > 0 ? av_rescale_q(due_->pkt_duration, time_base_, kMs) : 0;
     if (length <= 0 || length > kLongestFrameMs) length = frame_ms_;
     due_ms_ = ms;
     next_ms_ = ms + length;
@@ -244,6 +356,13 @@ class FfmpegMoviePlayer final : public MoviePlayer {
   }
 
   void Release() {
+    if (sound_) mixer_->Remove(sound_.get());
+    sound_.reset();
+    swr_free(&swr_);
+    avcodec_free_context(&audio_);
+    av_frame_free(&pcm_);
+    for (AVPacket* p : audio_packets_) av_packet_free(&p);
+    audio_packets_.clear();
     sws_freeContext(sws_);
     sws_ = nullptr;
     avcodec_free_context(&video_);
@@ -256,8 +375,8 @@ class FfmpegMoviePlayer final : public MoviePlayer {
     avio_context_free(&io_);
     if (file_) std::fclose(file_);
     file_ = nullptr;
-    video_index_ = -1;
-    started_ = playing_ = demuxed_all_ = decoded_all_ = have_due_ = false;
+    video_index_ = audio_index_ = -1;
+    playing_ = demuxed_all_ = decoded_all_ = have_due_ = sound_flushed_ = false;
   }
 
   FILE* file_ = nullptr;
@@ -270,23 +389,38 @@ class FfmpegMoviePlayer final : public MoviePlayer {
   SwsContext* sws_ = nullptr;
   int video_index_ = -1;
   AVRational time_base_{1, 1000};
-  int64_t start_pts_ = AV_NOPTS_VALUE;
+  int64_t origin_ms_ = 0;  // the time of the first picture
   int64_t frame_ms_ = 40;
   MovieRect rect_;
 
-  bool started_ = false;
+  Mixer* mixer_ = nullptr;
+  AVCodecContext* audio_ = nullptr;
+  std::deque<AVPacket*> audio_packets_;
+  AVFrame* pcm_ = nullptr;
+  SwrContext* swr_ = nullptr;
+  int audio_index_ = -1;
+  AVRational audio_time_base_{1, 1000};
+  int sound_channels_ = 2;
+  std::vector<int16_t> convert_buffer_;
+  std::shared_ptr<PcmQueue> sound_;
+  int64_t sound_pushed_ = 0;  // frames given to the queue
+  bool sound_flushed_ = false;
+
   bool playing_ = false;
   bool demuxed_all_ = false;
   bool decoded_all_ = false;
   bool have_due_ = false;
-  uint32_t start_ms_ = 0;
-  int64_t due_ms_ = 0;   // time of the frame in due_
-  int64_t next_ms_ = 0;  // where the frame after it would start
-  int64_t end_ms_ = 0;   // the end of the latest frame decoded
+  uint32_t last_now_ = 0;
+  int64_t clock_ms_ = 0;  // the movie's clock at the last update
+  int64_t due_ms_ = 0;    // time of the frame in due_
+  int64_t next_ms_ = 0;   // where the frame after it would start
+  int64_t end_ms_ = 0;    // the end of the latest frame decoded
 };
 
 }  // namespace
 
-std::unique_ptr<MoviePlayer> CreateFfmpegMoviePlayer() { return std::make_unique<FfmpegMoviePlayer>(); }
+std::unique_ptr<MoviePlayer> CreateFfmpegMoviePlayer(Mixer* mixer) {
+  return std::make_unique<FfmpegMoviePlayer>(mixer);
+}
 
 }  // namespace piko

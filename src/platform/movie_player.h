@@ -46,7 +46,7 @@ class MoviePlayer {
   virtual MovieOpenStep Open(const std::string& path) = 0;
   // The part of a decoded frame that holds the picture.
   virtual MovieRect SampleRect() const = 0;
-  // Starts the movie's clock at now_ms from its beginning.
+  // Starts the movie from its beginning, its clock at now_ms.
   virtual void Play(uint32_t now_ms) = 0;
   // Draws the frame due at now_ms into `rect` of `target` (stretched),
   // dropping frames that are already late. Draws nothing while the frame
@@ -56,7 +56,10 @@ class MoviePlayer {
   virtual void Stop() = 0;
 };
 
-// The player on FFmpeg's libraries. Its messages stay quiet.
-std::unique_ptr<MoviePlayer> CreateFfmpegMoviePlayer();
+class Mixer;
+
+// The player on FFmpeg's libraries; the movie's sound plays through `mixer`
+// (none: silent). Its messages stay quiet.
+std::unique_ptr<MoviePlayer> CreateFfmpegMoviePlayer(Mixer* mixer);
 
 }  // namespace piko

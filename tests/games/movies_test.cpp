@@ -3,6 +3,7 @@
 // clock times them, and broken files never stop the game.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -60,15 +61,42 @@ TEST_P(MovieClip, RedThenBlueFillTheScreenAndTheScriptGoesOnAfterTwoSeconds) {
   spec.height = c.height;
   spec.sound = c.sound;
   std::string dir = MovieGame(c.tag, spec);
-  std::ofstream(dir + "/input") << "@600 screenshot " << dir << "/red.png\n@1600 screenshot " << dir << "/blue.png\n";
+  std::ofstream(dir + "/input") << "@600 screenshot " << dir << "/red.png\n@1600 screenshot " << dir
+                                << "/blue.png\nwait 300\nclick 1 1\n";
   auto r = testing::RunProcess({PIKO_PLAYER, "--headless", "--pixel-format", c.pixel_format, "--input", dir + "/input",
-                                "--trace", dir + "/trace", dir + "/game"});
+                                "--trace", dir + "/trace", "--audio-out", dir + "/sound.wav", dir + "/game"});
   EXPECT_EQ(r.exit_code, 0) << r.err;
-  EXPECT_EQ(r.err, "waiting start.st1:6\n");
+  EXPECT_EQ(testing::SplitLines(r.err).back(), "waiting start.st1:15") << r.err;
   std::map<int, long> times = LineTimes(dir + "/trace");
   ASSERT_TRUE(times.count(4) && times.count(6));
   EXPECT_GE(times[6] - times[4], 2000);
   EXPECT_LE(times[6] - times[4], 2002);
+
+  // The sound: the movie's 440 Hz tone while it plays, or silence; nothing
+  // once it has ended.
+  std::string wav = testing::ReadFileText(dir + "/sound.wav");
+  auto measure = [&](long from_ms, long to_ms, int* crossings) {
+    double energy = 0;
+    int16_t last = 0;
+    *crossings = 0;
+    for (size_t at = 44 + from_ms * 48 * 4; at < 44 + to_ms * 48 * 4 && at + 2 <= wav.size(); at += 4) {
+      auto v = static_cast<int16_t>(static_cast<uint8_t>(wav[at]) | wav[at + 1] << 8);
+      energy += static_cast<double>(v) * v;
+      *crossings += (v < 0) != (last < 0);
+      last = v;
+    }
+    return std::sqrt(energy / ((to_ms - from_ms) * 48));
+  };
+  ASSERT_GE(wav.size(), 44 + static_cast<size_t>(times[6] + 250) * 48 * 4);
+  int crossings = 0;
+  double rms = measure(times[4] + 200, times[4] + 1800, &crossings);
+  if (c.sound) {
+    EXPECT_GT(rms, 4000);              // a sine of amplitude 8000
+    EXPECT_NEAR(crossings, 1408, 30);  // 440 Hz over 1.6 s
+  } else {
+    EXPECT_EQ(rms, 0);
+  }
+  EXPECT_EQ(measure(times[6] + 10, times[6] + 250, &crossings), 0);
 
   for (auto [name, want] : {std::pair{"red", 0xFF0000u}, std::pair{"blue", 0x0000FFu}}) {
     int w = 0, h = 0;
