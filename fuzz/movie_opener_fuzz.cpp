@@ -30,8 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!f) return 0;
   std::fwrite(data, 1, size, f);
   std::fclose(f);
-  static piko::Mixer mixer;
-  auto player = piko::CreateFfmpegMoviePlayer(&mixer);
+  static piko::AudioSystem audio;
+  auto player = piko::CreateFfmpegMoviePlayer(&audio);
   if (player->Open(MoviePath()) != piko::MovieOpenStep::kOpened) return 0;
   static piko::Surface screen(640, 480, piko::PixelFormat::kRgb565);
   player->Play(0);

@@ -35,6 +35,7 @@ constexpr int64_t kLongestFrameMs = 10000;
 // its pictures plays its sound late rather than filling memory).
 constexpr int64_t kSoundAheadMs = 300;
 constexpr size_t kMostWaitingPackets = 600;
+constexpr uint32_t kLongestSoundStallMs = 250;
 // Silence put before sound that starts after the pictures, at most.
 constexpr int64_t kLongestSoundDelayMs = 5000;
 
@@ -65,7 +66,7 @@ AVPixelFormat DestinationFormat(PixelFormat f) {
 
 class FfmpegMoviePlayer final : public MoviePlayer {
  public:
-  explicit FfmpegMoviePlayer(Mixer* mixer) : mixer_(mixer) {
+  explicit FfmpegMoviePlayer(AudioSystem* audio) : audio_system_(audio) {
     static std::once_flag quiet;
     std::call_once(quiet, [] { av_log_set_level(AV_LOG_QUIET); });
   }
@@ -131,11 +132,11 @@ class FfmpegMoviePlayer final : public MoviePlayer {
   void Play(uint32_t now_ms) override {
     if (!video_ || playing_) return;
     playing_ = true;
-    last_now_ = now_ms;
+    last_now_ = played_changed_at_ = now_ms;
     if (sound_) {
       int packets = 0;
       FillSound(&packets);
-      mixer_->Add(sound_);
+      audio_system_->mixer().Add(sound_);
     }
   }
 
@@ -172,7 +173,7 @@ class FfmpegMoviePlayer final : public MoviePlayer {
 
   void Stop() override {
     playing_ = false;
-    if (sound_) mixer_->Remove(sound_.get());
+    if (sound_) audio_system_->mixer().Remove(sound_.get());
   }
 
  private:
@@ -182,7 +183,7 @@ class FfmpegMoviePlayer final : public MoviePlayer {
   // rate (the mixer takes it from there). A movie whose sound cannot be
   // decoded plays without it; false only when memory runs out.
   bool OpenSound() {
-    if (!mixer_) return true;
+    if (!audio_system_) return true;
     int index = av_find_best_stream(format_, AVMEDIA_TYPE_AUDIO, -1, video_index_, nullptr, 0);
     if (index < 0) return true;
     AVStream* stream = format_->streams[index];
@@ -217,11 +218,20 @@ class FfmpegMoviePlayer final : public MoviePlayer {
 
   // The movie's clock: what the mixer has played of the sound while there is
   // sound to play, else the player's clock running on from where it stood.
+  // A mix that nobody pulls for a while (a stalled device) does not hold
+  // the pictures either.
   int64_t AdvanceClock(uint32_t now_ms) {
     int64_t clock = clock_ms_ + static_cast<uint32_t>(now_ms - last_now_);
-    if (sound_ && sound_->QueuedFrames() > 0) {
-      int64_t played = sound_pushed_ - static_cast<int64_t>(sound_->QueuedFrames());
-      clock = played * 1000 / audio_->sample_rate;
+    if (sound_) {
+      audio_system_->Sync();  // a mix paced by a clock catches up first
+      size_t queued = sound_->QueuedFrames();
+      int64_t played = sound_pushed_ - static_cast<int64_t>(queued);
+      if (played != last_played_) {
+        last_played_ = played;
+        played_changed_at_ = now_ms;
+      }
+      bool stalled = static_cast<uint32_t>(now_ms - played_changed_at_) > kLongestSoundStallMs;
+      if (queued > 0 && !stalled) clock = played * 1000 / audio_->sample_rate;
     }
     last_now_ = now_ms;
     // Never backwards: frames already shown stay shown.
@@ -356,7 +366,7 @@ class FfmpegMoviePlayer final : public MoviePlayer {
   }
 
   void Release() {
-    if (sound_) mixer_->Remove(sound_.get());
+    if (sound_) audio_system_->mixer().Remove(sound_.get());
     sound_.reset();
     swr_free(&swr_);
     avcodec_free_context(&audio_);
@@ -393,7 +403,7 @@ class FfmpegMoviePlayer final : public MoviePlayer {
   int64_t frame_ms_ = 40;
   MovieRect rect_;
 
-  Mixer* mixer_ = nullptr;
+  AudioSystem* audio_system_ = nullptr;
   AVCodecContext* audio_ = nullptr;
   std::deque<AVPacket*> audio_packets_;
   AVFrame* pcm_ = nullptr;
@@ -404,6 +414,8 @@ class FfmpegMoviePlayer final : public MoviePlayer {
   std::vector<int16_t> convert_buffer_;
   std::shared_ptr<PcmQueue> sound_;
   int64_t sound_pushed_ = 0;  // frames given to the queue
+  int64_t last_played_ = 0;
+  uint32_t played_changed_at_ = 0;
   bool sound_flushed_ = false;
 
   bool playing_ = false;
@@ -419,8 +431,8 @@ class FfmpegMoviePlayer final : public MoviePlayer {
 
 }  // namespace
 
-std::unique_ptr<MoviePlayer> CreateFfmpegMoviePlayer(Mixer* mixer) {
-  return std::make_unique<FfmpegMoviePlayer>(mixer);
+std::unique_ptr<MoviePlayer> CreateFfmpegMoviePlayer(AudioSystem* audio) {
+  return std::make_unique<FfmpegMoviePlayer>(audio);
 }
 
 }  // namespace piko

@@ -56,10 +56,10 @@ class MoviePlayer {
   virtual void Stop() = 0;
 };
 
-class Mixer;
+class AudioSystem;
 
-// The player on FFmpeg's libraries; the movie's sound plays through `mixer`
-// (none: silent). Its messages stay quiet.
-std::unique_ptr<MoviePlayer> CreateFfmpegMoviePlayer(Mixer* mixer);
+// The player on FFmpeg's libraries; the movie's sound plays through the
+// mixer of `audio` (none: silent). Its messages stay quiet.
+std::unique_ptr<MoviePlayer> CreateFfmpegMoviePlayer(AudioSystem* audio);
 
 }  // namespace piko

@@ -97,7 +97,7 @@ class Platform {
 
   // A movie player for one movie ("＃ムービー"), its sound going to Audio();
   // null when none can be made.
-  virtual std::unique_ptr<MoviePlayer> CreateMoviePlayer() { return CreateFfmpegMoviePlayer(&Audio().mixer()); }
+  virtual std::unique_ptr<MoviePlayer> CreateMoviePlayer() { return CreateFfmpegMoviePlayer(&Audio()); }
 
   // Hands the 640x480 back buffer to the screen (or keeps it, headless).
   virtual void Present(const Surface& back_buffer) = 0;

@@ -36,8 +36,9 @@ TEST_F(MoviePlayerClock, FollowsTheSoundWhileThereIsSound) {
     int ends_after_ms;
   };
   for (const Case& c : {Case{false, 0, 2000}, Case{true, 480, 2000}, Case{true, 240, 4000}}) {
-    Mixer mixer;
-    auto player = CreateFfmpegMoviePlayer(c.sound ? &mixer : nullptr);
+    AudioSystem audio;
+    Mixer& mixer = audio.mixer();
+    auto player = CreateFfmpegMoviePlayer(c.sound ? &audio : nullptr);
     ASSERT_EQ(player->Open(path_), MovieOpenStep::kOpened);
     Surface screen(640, 480, PixelFormat::kRgb565);
     std::vector<int16_t> mix(2 * 480);
@@ -55,8 +56,9 @@ TEST_F(MoviePlayerClock, FollowsTheSoundWhileThereIsSound) {
 // The mixer on its own thread, as the sound device runs it (for the
 // thread sanitizer: the queue is filled here and emptied there).
 TEST_F(MoviePlayerClock, PlaysWhileAnotherThreadPullsTheMix) {
-  Mixer mixer;
-  auto player = CreateFfmpegMoviePlayer(&mixer);
+  AudioSystem audio;
+  Mixer& mixer = audio.mixer();
+  auto player = CreateFfmpegMoviePlayer(&audio);
   ASSERT_EQ(player->Open(path_), MovieOpenStep::kOpened);
   std::atomic<bool> done{false};
   std::thread device([&] {
