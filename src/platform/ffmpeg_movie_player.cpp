@@ -321,7 +321,10 @@ class FfmpegMoviePlayer final : public MoviePlayer {
         return 1;
       }
       if (r != AVERROR(EAGAIN)) return 0;  // drained, or the decoder gave up
-      if (video_packets_.empty() && !Demux(packets)) {
+      // Sound packets read on the way wait in their own queue.
+      while (video_packets_.empty() && Demux(packets)) {
+      }
+      if (video_packets_.empty()) {
         if (!demuxed_all_) return -1;
         avcodec_send_packet(video_, nullptr);
         continue;
