@@ -94,6 +94,7 @@ int main(int argc, char** argv) {
   auto game = std::make_unique<piko::Game>();
   piko::Game& g = *game;
   g.platform = platform.get();
+  if (o.seed >= 0) platform->SetRandomSeed(static_cast<uint32_t>(o.seed));
   g.gfx.pixel_format = o.pixel_format_555 ? piko::PixelFormat::kRgb555 : piko::PixelFormat::kRgb565;
   piko::InitGame(g);
   if (o.window_mode >= 0) {

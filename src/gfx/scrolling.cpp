@@ -2,18 +2,15 @@
 #include <string>
 
 #include "base/sjis.h"
+#include "gfx/gfx_commands.h"
 #include "shell/game.h"
 
 namespace piko {
 
-void StartScroll(Game& g) { NotBuiltYet(g, "＃絵スクロール"_sj); }
+void StartScroll(Game& g, LayerId) { NotBuiltYet(g, "＃絵スクロール"_sj); }
 
-void RedrawScrollView(Game&, int) {}
-void StopScroll(Game&, int) {}
-void EndScrollByClick(Game& g, int which) {
-  if (which == 1) g.shell.waits[Wait::kPictureScrollClick] = 0;
-  if (which == 2) g.shell.waits[Wait::kPersonScrollClick] = 0;
-  if (which == 3) g.shell.waits[Wait::kForegroundScrollClick] = 0;
-}
+void RedrawScrollView(Game&, LayerId) {}
+void StopScroll(Game&, LayerId) {}
+void EndScrollByClick(Game& g, LayerId layer) { g.shell.waits[ScrollClickWait(layer)] = false; }
 
 }  // namespace piko

@@ -32,7 +32,9 @@ constexpr OpenStepText kOpenStepTexts[] = {
     {MovieOpenStep::kQueryBlitSurface, "IDirectDrawSurface4インターフェイスを取得できませんでした！"_sjv},
 };
 
-void FatalBox(Game& g, std::string_view text) { g.platform->ShowMessageBox(text, kFatalCaption, MessageBoxKind::kOk); }
+void FatalBox(Game& g, std::string_view text) {
+  g.platform->dialogs().ShowMessageBox(text, kFatalCaption, MessageBoxKind::kOk);
+}
 
 int OpenShow(Game& g, CDShow& show, std::string_view name) {
   MovieOpenStep step = show.player->Open(ResolveGamePath(name));
@@ -49,13 +51,13 @@ int OpenShow(Game& g, CDShow& show, std::string_view name) {
 
 void PlayShow(Game& g, CDShow& show) {
   if (!show.open) return;
-  show.player->Play(g.platform->GetTickCount());
+  show.player->Play(g.platform->clock().GetTickCount());
   show.playing = 1;
 }
 
 int UpdateAndDraw(Game& g, CDShow& show, Surface& target, const MovieRect& rect) {
   if (!show.open) return 0;
-  if (show.player->Update(g.platform->GetTickCount(), &target, rect) != MovieUpdate::kPlaying) show.playing = 0;
+  if (show.player->Update(g.platform->clock().GetTickCount(), &target, rect) != MovieUpdate::kPlaying) show.playing = 0;
   return 1;
 }
 

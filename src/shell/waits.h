@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <utility>
 
+#include "base/enum_array.h"
+
 namespace piko {
 
 // In the order the Frame tick tests them.
@@ -119,11 +121,6 @@ inline constexpr std::array<WaitRow, kWaitCount> kWaitsByInputRank = WaitsByInpu
 constexpr const WaitRow& WaitInfo(Wait w) { return kWaitTable[static_cast<std::size_t>(w)]; }
 
 // The set of wait flags of the game.
-struct WaitFlags {
-  std::array<bool, kWaitCount> set = {};
-
-  bool& operator[](Wait w) { return set[static_cast<std::size_t>(w)]; }
-  bool operator[](Wait w) const { return set[static_cast<std::size_t>(w)]; }
-};
+using WaitFlags = EnumArray<Wait, bool>;
 
 }  // namespace piko

@@ -26,12 +26,6 @@ void TakeChoice(Game& g, bool picture_choice) {
   ++g.script.line_pos;
 }
 
-int ScrollOfWait(Wait w) {
-  if (w == Wait::kPictureScrollClick) return 1;
-  if (w == Wait::kPersonScrollClick) return 2;
-  return 3;
-}
-
 // Returns true when the action took the input.
 bool TakeInput(Game& g, const WaitRow& row, bool click, int x, int y) {
   ShellState& sh = g.shell;
@@ -48,7 +42,7 @@ bool TakeInput(Game& g, const WaitRow& row, bool click, int x, int y) {
       StoreClickPosition(g, x, y);
       return true;
     case InputAction::kEndScroll:
-      EndScrollByClick(g, ScrollOfWait(row.wait));
+      EndScrollByClick(g, ScrolledLayerOfWait(row.wait));
       return true;
     case InputAction::kTakePictureChoice:
       g.choice.selected_choice = PictureChoiceAreaAt(g, x, y);
@@ -156,7 +150,7 @@ void HandleWindowEvent(Game& g, const InputEvent& e) {
       break;
     case InputEvent::Type::kPointerLeft:
       g.shell.pointer_in_client = 0;
-      g.platform->ShowArrowCursor(true);
+      g.platform->window().ShowArrowCursor(true);
       break;
     case InputEvent::Type::kClose:
       Shutdown(g);
@@ -168,7 +162,7 @@ void HandleWindowEvent(Game& g, const InputEvent& e) {
 
 void ToScreenCoordinates(Game& g, int x, int y, int* screen_x, int* screen_y) {
   int w = 0, h = 0;
-  g.platform->GetClientSize(&w, &h);
+  g.platform->window().GetClientSize(&w, &h);
   ClientToScreen(w, h, x, y, screen_x, screen_y);
 }
 
@@ -176,7 +170,7 @@ void ToScreenCoordinates(Game& g, int x, int y, int* screen_x, int* screen_y) {
 // pseudo-cursor must then not stay drawn at the edge.
 void TrackPointerInWindow(Game& g) {
   if (!g.gfx.pseudo_cursor_on || g.shell.window_mode == 0) return;
-  if (!g.platform->PointerOverWindow()) g.shell.pointer_in_client = 0;
+  if (!g.platform->window().PointerOverWindow()) g.shell.pointer_in_client = 0;
 }
 
 }  // namespace piko

@@ -198,7 +198,7 @@ void ShowDialogueLine(Game& g) {
 void ShowNarrationLine(Game& g) {
   ++g.text.lines_on_page;
   RenderTextLine(g, true);
-  g.gfx.top_on = 1;
+  g.gfx.layers[LayerId::kTop].on = 1;
   ComposeFrame(g);
 }
 

@@ -73,7 +73,7 @@ TEST(DialoguePage, FiveLinesShowFourThenTheFifthStartsAtTheTop) {
   EXPECT_EQ(t.line_offset, 20);
   std::pair<int, int> rows = TextGame::Rows(s, text);
   EXPECT_GE(rows.first, 10);
-  EXPECT_LT(rows.second, 28);              // only the first row: the page was cleared
+  EXPECT_LT(rows.second, 28);                       // only the first row: the page was cleared
   EXPECT_EQ(run.g().shell.waits[Wait::kClick], 1);  // the block's end
   EXPECT_EQ(run.g().text.dialogue_shown, 1);
 }
@@ -243,7 +243,7 @@ TEST(Narration, LinesGoToTheTopLayerOverTheMaskColour) {
   run.Load("＃文章\n一行目\n二行目\n\n");
   run.RunToClick();
   const GfxState& d = run.g().gfx;
-  EXPECT_EQ(d.top_on, 1);
+  EXPECT_EQ(d.layers[LayerId::kTop].on, 1);
   EXPECT_EQ(run.g().text.text_box_mode, 1);
   EXPECT_EQ(run.g().shell.waits[Wait::kClick], 1);
   EXPECT_EQ(d.click_mark_x, 10);

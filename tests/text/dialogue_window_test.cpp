@@ -27,7 +27,7 @@ struct WindowGame : TextGame {
       Click();
     }
     ClearToWhite(g(), g().gfx.surfaces[BackgroundSurface]);
-    g().gfx.background_on = background_white ? 1 : 0;
+    g().gfx.layers[LayerId::kBackground].on = background_white ? 1 : 0;
   }
   const Surface& Frame() {
     g().shell.waits[Wait::kErrorPause] = 0;
