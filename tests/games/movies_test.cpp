@@ -29,6 +29,11 @@ std::string MovieGame(const std::string& tag, const MovieSpec& clip) {
   fs::create_directories(dir + "/game/movie");
   std::string error;
   EXPECT_TRUE(testing::MakeMovie(dir + "/game/movie/clip.sa1", clip, &error)) << error;
+  // The looping sound: 0.3 s of silence, 16-bit mono at 48 kHz.
+  std::string data(2 * 14400, '\0');
+  std::string wave("RIFF\xA4\x70\0\0WAVEfmt \x10\0\0\0\x01\0\x01\0\x80\xBB\0\0\0\x77\x01\0\x02\0\x10\0data", 40);
+  for (int shift : {0, 8, 16, 24}) wave += static_cast<char>((data.size() >> shift) & 255);
+  std::ofstream(dir + "/game/loop.sw1", std::ios::binary) << wave << data;
   return dir;
 }
 
@@ -66,11 +71,11 @@ TEST_P(MovieClip, RedThenBlueFillTheScreenAndTheScriptGoesOnAfterTwoSeconds) {
   auto r = testing::RunProcess({PIKO_PLAYER, "--headless", "--pixel-format", c.pixel_format, "--input", dir + "/input",
                                 "--trace", dir + "/trace", "--audio-out", dir + "/sound.wav", dir + "/game"});
   EXPECT_EQ(r.exit_code, 0) << r.err;
-  EXPECT_EQ(testing::SplitLines(r.err).back(), "waiting start.st1:15") << r.err;
+  EXPECT_EQ(testing::SplitLines(r.err).back(), "waiting start.st1:19") << r.err;
   std::map<int, long> times = LineTimes(dir + "/trace");
-  ASSERT_TRUE(times.count(4) && times.count(6));
-  EXPECT_GE(times[6] - times[4], 2000);
-  EXPECT_LE(times[6] - times[4], 2002);
+  ASSERT_TRUE(times.count(7) && times.count(9));
+  EXPECT_GE(times[9] - times[7], 2000);
+  EXPECT_LE(times[9] - times[7], 2002);
 
   // The sound: the movie's 440 Hz tone while it plays, or silence; nothing
   // once it has ended.
@@ -87,16 +92,16 @@ TEST_P(MovieClip, RedThenBlueFillTheScreenAndTheScriptGoesOnAfterTwoSeconds) {
     }
     return std::sqrt(energy / ((to_ms - from_ms) * 48));
   };
-  ASSERT_GE(wav.size(), 44 + static_cast<size_t>(times[6] + 250) * 48 * 4);
+  ASSERT_GE(wav.size(), 44 + static_cast<size_t>(times[9] + 250) * 48 * 4);
   int crossings = 0;
-  double rms = measure(times[4] + 200, times[4] + 1800, &crossings);
+  double rms = measure(times[7] + 200, times[7] + 1800, &crossings);
   if (c.sound) {
     EXPECT_GT(rms, 4000);              // a sine of amplitude 8000
     EXPECT_NEAR(crossings, 1408, 30);  // 440 Hz over 1.6 s
   } else {
     EXPECT_EQ(rms, 0);
   }
-  EXPECT_EQ(measure(times[6] + 10, times[6] + 250, &crossings), 0);
+  EXPECT_EQ(measure(times[9] + 10, times[9] + 250, &crossings), 0);
 
   for (auto [name, want] : {std::pair{"red", 0xFF0000u}, std::pair{"blue", 0x0000FFu}}) {
     int w = 0, h = 0;
@@ -141,22 +146,33 @@ TEST(Movies, InputDuringAMovieAndBrokenFiles) {
   EXPECT_EQ(r.exit_code, 0) << r.err;
   EXPECT_EQ(testing::SplitLines(r.err),
             (std::vector<std::string>{
-                "error start.st1:8: ムービーのファイル名が違います | missing",
+                "error start.st1:12: ムービーのファイル名が違います | missing",
                 "message-box: ファイルを開けませんでした！",
                 "message-box: プライマリビデオストリームインターフェイスを取得できませんでした！",
-                "waiting start.st1:15",
+                "waiting start.st1:19",
             }));
   std::map<int, long> times = LineTimes(dir + "/trace");
-  EXPECT_GE(times[6] - times[4], 2000);
+  EXPECT_GE(times[9] - times[7], 2000);
   // The cut movie plays what it has and ends before its full length.
-  EXPECT_LT(times[15] - times[13], 2000);
+  EXPECT_LT(times[19] - times[17], 2000);
+  // No sound is polled while the movie plays: the looping sound is not
+  // started again until it has ended.
+  int polls_during = 0, polls_after = 0;
+  for (const std::string& line : testing::SplitLines(testing::ReadFileText(dir + "/trace"))) {
+    if (line.find(" snd: ") == std::string::npos && line.find(" mci: ") == std::string::npos) continue;
+    long ms = std::stol(line);
+    polls_during += ms > times[7] && ms < times[9];
+    polls_after += ms >= times[9] && ms < times[10];
+  }
+  EXPECT_EQ(polls_during, 0);
+  EXPECT_GT(polls_after, 0);
 
   // Esc still ends the game during a movie.
   std::ofstream(dir + "/input") << "@1000 key ESC\n";
   r = testing::RunProcess(
       {PIKO_PLAYER, "--headless", "--input", dir + "/input", "--trace", dir + "/trace", dir + "/game"});
   EXPECT_EQ(r.exit_code, 0) << r.err;
-  EXPECT_EQ(LineTimes(dir + "/trace").count(6), 0u);
+  EXPECT_EQ(LineTimes(dir + "/trace").count(9), 0u);
 }
 
 }  // namespace
