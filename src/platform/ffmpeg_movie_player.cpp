@@ -31,8 +31,8 @@ constexpr int kPacketsPerUpdate = 256;
 // Timestamps that jump further ahead than this are not waited for.
 constexpr int64_t kLongestFrameMs = 10000;
 // How far the sound is decoded ahead of what the mixer has played, and how
-// many video packets may wait meanwhile (a file whose sound lags far behind
-// its pictures plays its sound late rather than filling memory).
+// many packets of one stream may wait while the other is looked for (a file
+// whose streams lie far apart plays out of step rather than filling memory).
 constexpr int64_t kSoundAheadMs = 300;
 constexpr size_t kMostWaitingPackets = 600;
 constexpr uint32_t kLongestSoundStallMs = 250;
@@ -322,7 +322,7 @@ class FfmpegMoviePlayer final : public MoviePlayer {
       }
       if (r != AVERROR(EAGAIN)) return 0;  // drained, or the decoder gave up
       // Sound packets read on the way wait in their own queue.
-      while (video_packets_.empty() && Demux(packets)) {
+      while (video_packets_.empty() && audio_packets_.size() < kMostWaitingPackets && Demux(packets)) {
       }
       if (video_packets_.empty()) {
         if (!demuxed_all_) return -1;
