@@ -198,22 +198,39 @@ class FfmpegMoviePlayer final : public MoviePlayer {
       avcodec_free_context(&audio_);
       return true;
     }
-    AVChannelLayout in = audio_->ch_layout;
-    if (in.order == AV_CHANNEL_ORDER_UNSPEC) av_channel_layout_default(&in, in.nb_channels);
-    sound_channels_ = in.nb_channels >= 2 ? 2 : 1;
-    AVChannelLayout out;
-    av_channel_layout_default(&out, sound_channels_);
-    int r = swr_alloc_set_opts2(&swr_, &out, AV_SAMPLE_FMT_S16, audio_->sample_rate, &in, audio_->sample_fmt,
-                                audio_->sample_rate, 0, nullptr);
-    if (r < 0 || swr_init(swr_) < 0) {
-      swr_free(&swr_);
+    sound_rate_ = audio_->sample_rate;
+    sound_channels_ = audio_->ch_layout.nb_channels >= 2 ? 2 : 1;
+    int r = SetUpResampler(audio_->ch_layout, audio_->sample_fmt, audio_->sample_rate);
+    if (r < 0) {
       avcodec_free_context(&audio_);
       return r != AVERROR(ENOMEM);
     }
     audio_index_ = index;
     audio_time_base_ = stream->time_base;
-    sound_ = std::make_shared<PcmQueue>(audio_->sample_rate, sound_channels_);
+    sound_ = std::make_shared<PcmQueue>(sound_rate_, sound_channels_);
     return true;
+  }
+
+  // Converts sound of this layout, format and rate to the queue's. A damaged
+  // stream may change them from one frame to the next.
+  int SetUpResampler(const AVChannelLayout& layout, int format, int rate) {
+    swr_free(&swr_);
+    if (rate < 1000 || rate > 384000 || layout.nb_channels <= 0 || format < 0) return AVERROR(EINVAL);
+    AVChannelLayout in = layout;
+    if (in.order == AV_CHANNEL_ORDER_UNSPEC) av_channel_layout_default(&in, in.nb_channels);
+    AVChannelLayout out;
+    av_channel_layout_default(&out, sound_channels_);
+    int r = swr_alloc_set_opts2(&swr_, &out, AV_SAMPLE_FMT_S16, sound_rate_, &in, static_cast<AVSampleFormat>(format),
+                                rate, 0, nullptr);
+    if (r >= 0) r = swr_init(swr_);
+    if (r < 0) {
+      swr_free(&swr_);
+      return r;
+    }
+    in_channels_ = layout.nb_channels;
+    in_format_ = format;
+    in_rate_ = rate;
+    return 0;
   }
 
   // The movie's clock: what the mixer has played of the sound while there is
@@ -231,7 +248,7 @@ class FfmpegMoviePlayer final : public MoviePlayer {
         played_changed_at_ = now_ms;
       }
       bool stalled = static_cast<uint32_t>(now_ms - played_changed_at_) > kLongestSoundStallMs;
-      if (queued > 0 && !stalled) clock = played * 1000 / audio_->sample_rate;
+      if (queued > 0 && !stalled) clock = played * 1000 / sound_rate_;
     }
     last_now_ = now_ms;
     // Never backwards: frames already shown stay shown.
@@ -246,7 +263,7 @@ class FfmpegMoviePlayer final : public MoviePlayer {
 
   // Decodes sound until kSoundAheadMs wait in the queue.
   void FillSound(int* packets) {
-    while (static_cast<int64_t>(sound_->QueuedFrames()) * 1000 < kSoundAheadMs * audio_->sample_rate) {
+    while (static_cast<int64_t>(sound_->QueuedFrames()) * 1000 < kSoundAheadMs * sound_rate_) {
       int r = avcodec_receive_frame(audio_, pcm_);
       if (r == 0) {
         QueueSoundFrame();
@@ -277,11 +294,14 @@ class FfmpegMoviePlayer final : public MoviePlayer {
       int64_t delay_ms = av_rescale_q(pcm_->pts, audio_time_base_, kMs) - origin_ms_;
       if (delay_ms > 0) {
         std::vector<int16_t> silence(
-            static_cast<size_t>(std::min(delay_ms, kLongestSoundDelayMs) * audio_->sample_rate / 1000) *
-            sound_channels_);
+            static_cast<size_t>(std::min(delay_ms, kLongestSoundDelayMs) * sound_rate_ / 1000) * sound_channels_);
         PushSound(silence.data(), silence.size() / sound_channels_);
       }
     }
+    if (pcm_->ch_layout.nb_channels != in_channels_ || pcm_->format != in_format_ || pcm_->sample_rate != in_rate_) {
+      if (SetUpResampler(pcm_->ch_layout, pcm_->format, pcm_->sample_rate) < 0) return;
+    }
+    if (!swr_ || pcm_->nb_samples <= 0) return;
     int frames = swr_get_out_samples(swr_, pcm_->nb_samples);
     if (frames <= 0) return;
     convert_buffer_.resize(static_cast<size_t>(frames) * sound_channels_);
@@ -413,7 +433,11 @@ class FfmpegMoviePlayer final : public MoviePlayer {
   SwrContext* swr_ = nullptr;
   int audio_index_ = -1;
   AVRational audio_time_base_{1, 1000};
+  int sound_rate_ = 0;  // of the queue
   int sound_channels_ = 2;
+  int in_channels_ = 0;  // what the resampler takes
+  int in_format_ = -1;
+  int in_rate_ = 0;
   std::vector<int16_t> convert_buffer_;
   std::shared_ptr<PcmQueue> sound_;
   int64_t sound_pushed_ = 0;  // frames given to the queue
