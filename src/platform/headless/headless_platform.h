@@ -19,6 +19,9 @@ struct HeadlessOptions {
   long long max_ms = -1;
   bool answer_yes = true;
   bool errors_wait = false;
+  // Files named in the input file ("screenshot FILE") are relative to the
+  // folder piko was started in.
+  std::string start_dir;
   std::string audio_out;  // the whole mix as a 48 kHz 16-bit stereo WAVE file
   AudioSettings audio;
 };
