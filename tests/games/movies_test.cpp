@@ -84,7 +84,8 @@ TEST_P(MovieClip, RedThenBlueFillTheScreenAndTheScriptGoesOnAfterTwoSeconds) {
     double energy = 0;
     int16_t last = 0;
     *crossings = 0;
-    for (size_t at = 44 + from_ms * 48 * 4; at < 44 + to_ms * 48 * 4 && at + 2 <= wav.size(); at += 4) {
+    for (size_t at = 44 + from_ms * 48 * 4; at < 44 + static_cast<size_t>(to_ms) * 48 * 4 && at + 2 <= wav.size();
+         at += 4) {
       auto v = static_cast<int16_t>(static_cast<uint8_t>(wav[at]) | wav[at + 1] << 8);
       energy += static_cast<double>(v) * v;
       *crossings += (v < 0) != (last < 0);
