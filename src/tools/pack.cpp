@@ -82,6 +82,9 @@ constexpr Kind kKinds[] = {
     {".scn", ".st1", Kind::kScenario},  {".txt", ".txt", Kind::kPlainText}, {".ini", ".ini", Kind::kPlainText},
     {".bmp", ".sb1", Kind::kAsStored},  {".jpg", ".sj1", Kind::kScrambled}, {".jpeg", ".sj1", Kind::kScrambled},
     {".wav", ".sw1", Kind::kAsStored},  {".mid", ".sm1", Kind::kAsStored},
+    // Movies play as they are, whatever their format.
+    {".mpg", ".sa1", Kind::kAsStored},  {".mpeg", ".sa1", Kind::kAsStored}, {".avi", ".sa1", Kind::kAsStored},
+    {".mov", ".sa1", Kind::kAsStored},  {".asf", ".sa1", Kind::kAsStored},  {".wmv", ".sa1", Kind::kAsStored},
 };
 
 }  // namespace
