@@ -56,11 +56,12 @@ struct BenchGame {
     PaintFigure(&s.surfaces[piko::PersonSurface], 320, 260, 180, 240, 4);
     PaintFigure(&s.surfaces[piko::ForegroundSurface], 100, 400, 120, 100, 5);
     PaintFigure(&s.surfaces[piko::TopSurface], 560, 60, 80, 60, 6);
-    for (piko::SurfaceId id : {piko::PartialPicture1Surface, piko::PartialPicture2Surface,
-                               piko::PartialPerson1Surface, piko::PartialPerson2Surface, piko::CursorSurface}) {
+    for (piko::SurfaceId id : {piko::PartialPicture1Surface, piko::PartialPicture2Surface, piko::PartialPerson1Surface,
+                               piko::PartialPerson2Surface, piko::CursorSurface}) {
       PaintFigure(&s.surfaces[id], 100, 80, 100, 80, 7);
     }
-    for (LayerId l : {LayerId::kBackground, LayerId::kPerson, LayerId::kForeground, LayerId::kTop}) s.layers[l].on = true;
+    for (LayerId l : {LayerId::kBackground, LayerId::kPerson, LayerId::kForeground, LayerId::kTop})
+      s.layers[l].on = true;
     s.layers[LayerId::kPerson].translucent = true;
     s.layers[LayerId::kPerson].rate = 50;
     return true;

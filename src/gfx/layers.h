@@ -143,5 +143,4 @@ void EndScrollByClick(Game& g, LayerId layer);
 void MoveScrolls(Game& g);
 void AdvanceTransition(Game& g);
 
-
 }  // namespace piko

@@ -175,9 +175,9 @@ void BuildTargetFrame(Game& g) {
   static constexpr PartialId kPartialPersons[] = {PartialId::kPerson1, PartialId::kPerson2};
   for (LayerId layer : {LayerId::kPerson, LayerId::kForeground, LayerId::kTop}) {
     const PendingPicture& p = d.pending[layer];
-    const Surface* picture = p.pending                ? &p.picture
-                             : d.layers[layer].on     ? &d.surfaces[kLayerSurface[static_cast<int>(layer)]]
-                                                      : nullptr;
+    const Surface* picture = p.pending            ? &p.picture
+                             : d.layers[layer].on ? &d.surfaces[kLayerSurface[static_cast<int>(layer)]]
+                                                  : nullptr;
     bool person = layer == LayerId::kPerson;
     DrawLayerGroup(g, &target, picture, person ? kPartialPersons : nullptr, person ? 2 : 0, d.layers[layer]);
   }
@@ -192,7 +192,8 @@ void DrawWipeStep(Game& g) {
   CopyWhole(&work, d.back_buffer, false);
   if (d.wipe_step > 0 && d.wipe_step <= d.wipe_mask_count) {
     std::string_view name = TextOf(d.wipe_masks[d.wipe_step - 1]);
-    std::string file = std::string(TextOf(g.script.picture_path)) + std::string(name) + std::string(TextOf(g.script.ext_bmp));
+    std::string file =
+        std::string(TextOf(g.script.picture_path)) + std::string(name) + std::string(TextOf(g.script.ext_bmp));
     bool ok = ProbeFile(file) == 2;
     if (ok && d.wipe_mask_loaded != d.wipe_step) {
       ok = LoadBmpToSurface(g, d.surfaces[WipeMaskSurface], name, kScreenWidth, kScreenHeight);
@@ -298,7 +299,8 @@ void StartWipe(Game& g) {
     return;
   }
   if (d.wipe_mask_count == 0) {
-    ReportScriptError(g, "＃ワイプは＃ワイプパターンの後に使用してください"_sjv, "ワイプパターンが定義されていません"_sjv);
+    ReportScriptError(g, "＃ワイプは＃ワイプパターンの後に使用してください"_sjv,
+                      "ワイプパターンが定義されていません"_sjv);
     return;
   }
   ReadPictureLines(g);

@@ -38,7 +38,9 @@ uint32_t Shown(uint32_t c) {
   return uint32_t{r} << 16 | uint32_t{g} << 8 | b;
 }
 // Each column its own colour, exact in 5-6-5, for pictures up to 2048 wide.
-uint32_t Column(int x, int) { return static_cast<uint32_t>(x % 32 * 8) << 16 | static_cast<uint32_t>(x / 32 % 64 * 4) << 8; }
+uint32_t Column(int x, int) {
+  return static_cast<uint32_t>(x % 32 * 8) << 16 | static_cast<uint32_t>(x / 32 % 64 * 4) << 8;
+}
 
 struct Shot {
   int w = 0, h = 0;
@@ -60,18 +62,20 @@ struct Played {
 // Plays the scenario with the pictures in 絵\, a screenshot at each of
 // shot_ms, then the extra input.
 Played Play(const std::string& name, const std::string& scenario, const std::map<std::string, std::string>& pictures,
-         const std::vector<int>& shot_ms, const std::string& input = "") {
+            const std::vector<int>& shot_ms, const std::string& input = "") {
   std::string dir = std::string(PIKO_BINARY_DIR) + "/test-output/anim-" + name;
   fs::remove_all(dir);
   fs::create_directories(dir + "/game/絵");
   std::ofstream(dir + "/game/start.st1", std::ios::binary)
       << PackScenario("＃絵のパス\n絵\\\n＃アニメスピード\n99\n" + scenario, nullptr);
   std::ofstream(dir + "/game/piko.ini", std::ios::binary) << testing::Sjis("＃注意オフ\r\n");
-  for (const auto& [file, bytes] : pictures) std::ofstream(dir + "/game/絵/" + file + ".sb1", std::ios::binary) << bytes;
+  for (const auto& [file, bytes] : pictures)
+    std::ofstream(dir + "/game/絵/" + file + ".sb1", std::ios::binary) << bytes;
   // Events are taken in file order: timed ones by their time, the rest after.
   std::multimap<int, std::string> events;
   for (size_t i = 0; i < shot_ms.size(); ++i) {
-    events.emplace(shot_ms[i], "@" + std::to_string(shot_ms[i]) + " screenshot " + dir + "/" + std::to_string(i) + ".png");
+    events.emplace(shot_ms[i],
+                   "@" + std::to_string(shot_ms[i]) + " screenshot " + dir + "/" + std::to_string(i) + ".png");
   }
   for (const std::string& line : testing::SplitLines(input)) {
     events.emplace(line[0] == '@' ? std::stoi(line.substr(1)) : 1 << 30, line);
@@ -79,8 +83,8 @@ Played Play(const std::string& name, const std::string& scenario, const std::map
   std::ofstream out(dir + "/input");
   for (const auto& [ms, line] : events) out << line << "\n";
   out.close();
-  auto r = testing::RunProcess({PIKO_PLAYER, "--headless", "--max-ms", "5000", "--input", dir + "/input",
-                                "--dump-vars", dir + "/vars", dir + "/game"});
+  auto r = testing::RunProcess({PIKO_PLAYER, "--headless", "--max-ms", "5000", "--input", dir + "/input", "--dump-vars",
+                                dir + "/vars", dir + "/game"});
   Played run;
   for (const std::string& line : testing::SplitLines(r.err)) {
     size_t colon = line.find(": ");
@@ -124,9 +128,10 @@ TEST(AnimationGame, PersonFramesInOrder) {
        {"アニメは「音」「ランダム」の共有はできません | ＃人物アニメオン ランダム 音"}},
   };
   for (const Case& c : cases) {
-    Played run = Play(std::string("person-") + c.name,
-                   std::string("＃絵\ngray\n＃人物アニメ準備\n") + c.frames + "\n" + c.on_line + "\n＃クリック待ち\n",
-                   Frames(), {50, 150, 250, 350, 450, 550, 650}, "click 1 1\n");
+    Played run =
+        Play(std::string("person-") + c.name,
+             std::string("＃絵\ngray\n＃人物アニメ準備\n") + c.frames + "\n" + c.on_line + "\n＃クリック待ち\n",
+             Frames(), {50, 150, 250, 350, 450, 550, 650}, "click 1 1\n");
     EXPECT_EQ(run.errors, c.errors) << c.name;
     for (size_t i = 0; i < c.seen.size(); ++i) EXPECT_EQ(run.shots[i].At(320, 240), Shown(c.seen[i])) << c.name << i;
   }
@@ -134,9 +139,10 @@ TEST(AnimationGame, PersonFramesInOrder) {
 
 TEST(AnimationGame, SpeedZeroStepsEveryMillisecondAndUnpreparedReports) {
   for (const char* speed : {"0", "-5"}) {
-    Played run = Play("speed", std::string("＃人物アニメ準備\nred\ngreen\nblue\n＃人物アニメオン\n＃アニメスピード\n") +
-                                speed + "\n＃クリック待ち\n",
-                   Frames(), {100, 101, 102, 103});
+    Played run = Play("speed",
+                      std::string("＃人物アニメ準備\nred\ngreen\nblue\n＃人物アニメオン\n＃アニメスピード\n") + speed +
+                          "\n＃クリック待ち\n",
+                      Frames(), {100, 101, 102, 103});
     for (int i = 0; i < 3; ++i) EXPECT_NE(run.shots[i].At(1, 1), run.shots[i + 1].At(1, 1)) << speed << i;
   }
   Played run = Play("unprepared", "＃絵\ngray\n＃人物アニメオン\n＃クリック待ち\n", Frames(), {150});
@@ -149,7 +155,7 @@ TEST(AnimationGame, FadeOutToBlackThenInWithThePseudoCursorOnTop) {
   auto pictures = Frames();
   pictures["cursor"] = Bmp24(640, 160, Solid(kRed));
   Played run = Play("fade", "＃疑似カーソル\ncursor\n\n＃絵\ngray\n＃フェードアウト\n＃フェードイン\n＃クリック待ち\n",
-                 pictures, kSteps, "@20 move 600 400\n");
+                    pictures, kSteps, "@20 move 600 400\n");
   const int levels[] = {4, 3, 2, 1, 0, 1, 2, 3, 4};
   for (int i = 0; i < 9; ++i) {
     EXPECT_EQ(run.shots[i].At(10, 10), Px(4 * levels[i], 8 * levels[i], 4 * levels[i])) << i;
@@ -166,19 +172,30 @@ TEST(AnimationGame, OverlapsCrossFadeAndCommit) {
     uint32_t at_5_10;                // after the commit
     std::vector<std::string> errors;
   } cases[] = {
-      {"background", "＃絵オーバーラップ\nblue",
-       {Px(16, 32, 16), Px(12, 24, 19), Px(8, 16, 23), Px(4, 8, 26), Shown(kBlue)}, Shown(kBlue), {}},
-      {"as_it_is", "＃全オーバーラップ\nそのまま\nそのまま\nそのまま\nそのまま",
-       {Px(16, 32, 16), Px(16, 32, 16), Px(16, 32, 16), Px(16, 32, 16), Px(16, 32, 16)}, Shown(kGray), {}},
-      {"position", "＃全オーバーラップ\nblue＃Ｘ（10+5）＃\nそのまま\nそのまま\n",
-       {Px(16, 32, 16), Px(12, 24, 19), Px(8, 16, 23), Px(4, 8, 26), Shown(kBlue)}, Shown(kWhite), {}},
-      {"empty_first", "＃全オーバーラップ\n\nred\nそのまま\nそのまま",
-       {Px(16, 32, 16), Px(19, 24, 12), Px(23, 16, 8), Px(26, 8, 4), Shown(kRed)}, Shown(kRed),
+      {"background",
+       "＃絵オーバーラップ\nblue",
+       {Px(16, 32, 16), Px(12, 24, 19), Px(8, 16, 23), Px(4, 8, 26), Shown(kBlue)},
+       Shown(kBlue),
+       {}},
+      {"as_it_is",
+       "＃全オーバーラップ\nそのまま\nそのまま\nそのまま\nそのまま",
+       {Px(16, 32, 16), Px(16, 32, 16), Px(16, 32, 16), Px(16, 32, 16), Px(16, 32, 16)},
+       Shown(kGray),
+       {}},
+      {"position",
+       "＃全オーバーラップ\nblue＃Ｘ（10+5）＃\nそのまま\nそのまま\n",
+       {Px(16, 32, 16), Px(12, 24, 19), Px(8, 16, 23), Px(4, 8, 26), Shown(kBlue)},
+       Shown(kWhite),
+       {}},
+      {"empty_first",
+       "＃全オーバーラップ\n\nred\nそのまま\nそのまま",
+       {Px(16, 32, 16), Px(19, 24, 12), Px(23, 16, 8), Px(26, 8, 4), Shown(kRed)},
+       Shown(kRed),
        {"＃絵のファイル名が違います | "}},
   };
   for (const Case& c : cases) {
     Played run = Play(std::string("overlap-") + c.name, std::string("＃絵\ngray\n") + c.lines + "\n＃クリック待ち\n",
-                   pictures, {50, 150, 250, 350, 450});
+                      pictures, {50, 150, 250, 350, 450});
     EXPECT_EQ(run.errors, c.errors) << c.name;
     for (int i = 0; i < 5; ++i) EXPECT_EQ(run.shots[i].At(20, 10), c.at_20_10[i]) << c.name << i;
     EXPECT_EQ(run.shots[4].At(5, 10), c.at_5_10) << c.name;
@@ -198,17 +215,25 @@ TEST(AnimationGame, WipesRevealThroughTheirMasks) {
     std::vector<std::vector<uint32_t>> at_x;  // per shot: x 100, 300, 500
     std::vector<std::string> errors;
   } cases[] = {
-      {"one", "＃ワイプパターン\nm2\n\n",
-       {{kGray, kGray, kGray}, {kBlue, kBlue, kGray}, {kBlue, kBlue, kBlue}}, {}},
-      {"three", "＃ワイプパターン\nm1\nm2\nm3\n\n",
-       {{kGray, kGray, kGray}, {kBlue, kGray, kGray}, {kBlue, kBlue, kGray}, {kBlue, kBlue, kGray}, {kBlue, kBlue, kBlue}},
+      {"one", "＃ワイプパターン\nm2\n\n", {{kGray, kGray, kGray}, {kBlue, kBlue, kGray}, {kBlue, kBlue, kBlue}}, {}},
+      {"three",
+       "＃ワイプパターン\nm1\nm2\nm3\n\n",
+       {{kGray, kGray, kGray},
+        {kBlue, kGray, kGray},
+        {kBlue, kBlue, kGray},
+        {kBlue, kBlue, kGray},
+        {kBlue, kBlue, kBlue}},
        {}},
       // Without a pattern the picture lines are left to run as lines.
-      {"none", "", {{kGray, kGray, kGray}},
+      {"none",
+       "",
+       {{kGray, kGray, kGray}},
        {"＃ワイプは＃ワイプパターンの後に使用してください | ワイプパターンが定義されていません",
         "シナリオ上のミスです。 | blue", "シナリオ上のミスです。 | そのまま", "シナリオ上のミスです。 | そのまま",
         "シナリオ上のミスです。 | そのまま"}},
-      {"bad_name", "＃ワイプパターン\nm1\nnomask\n\n", {{kGray, kGray, kGray}},
+      {"bad_name",
+       "＃ワイプパターン\nm1\nnomask\n\n",
+       {{kGray, kGray, kGray}},
        {"マスクのファイル名が間違っています | nomask",
         "＃ワイプは＃ワイプパターンの後に使用してください | ワイプパターンが定義されていません",
         "シナリオ上のミスです。 | blue", "シナリオ上のミスです。 | そのまま", "シナリオ上のミスです。 | そのまま",
@@ -217,12 +242,14 @@ TEST(AnimationGame, WipesRevealThroughTheirMasks) {
   for (const Case& c : cases) {
     std::vector<int> at;
     for (size_t i = 0; i < c.at_x.size(); ++i) at.push_back(50 + 100 * static_cast<int>(i));
-    Played run = Play(std::string("wipe-") + c.name,
-                   std::string("＃絵\ngray\n") + c.pattern + "＃ワイプ\nblue\nそのまま\nそのまま\nそのまま\n＃クリック待ち\n",
-                   pictures, at);
+    Played run =
+        Play(std::string("wipe-") + c.name,
+             std::string("＃絵\ngray\n") + c.pattern + "＃ワイプ\nblue\nそのまま\nそのまま\nそのまま\n＃クリック待ち\n",
+             pictures, at);
     EXPECT_EQ(run.errors, c.errors) << c.name;
     for (size_t i = 0; i < at.size(); ++i) {
-      for (int k = 0; k < 3; ++k) EXPECT_EQ(run.shots[i].At(100 + 200 * k, 10), Shown(c.at_x[i][k])) << c.name << i << k;
+      for (int k = 0; k < 3; ++k)
+        EXPECT_EQ(run.shots[i].At(100 + 200 * k, 10), Shown(c.at_x[i][k])) << c.name << i << k;
     }
   }
   Played run = Play("wipe-51", "＃絵\ngray\n" + pattern51 + "\n", pictures, {});
@@ -243,8 +270,8 @@ TEST(AnimationGame, ScrollsWrapStopAndKeepTheirPosition) {
   };
   for (const Case& c : cases) {
     Played run = Play(std::string("scroll-") + c.name,
-                   std::string(c.command) + "\nwide\n" + std::to_string(c.speed) + "\n0\n＃クリック待ち\n", pictures,
-                   std::vector<int>(kSteps.begin(), kSteps.begin() + static_cast<long>(c.view_x.size())));
+                      std::string(c.command) + "\nwide\n" + std::to_string(c.speed) + "\n0\n＃クリック待ち\n", pictures,
+                      std::vector<int>(kSteps.begin(), kSteps.begin() + static_cast<long>(c.view_x.size())));
     for (size_t i = 0; i < c.view_x.size(); ++i) {
       for (int x : {0, 100, 639}) {
         EXPECT_EQ(run.shots[i].At(x, 5), Shown(Column((c.view_x[i] + x) % 1280, 0))) << c.name << i << " " << x;
@@ -252,9 +279,9 @@ TEST(AnimationGame, ScrollsWrapStopAndKeepTheirPosition) {
     }
   }
   Played run = Play("scroll-click",
-                 "＃変数宣言\n位置Ｘ\n位置Ｙ\n\n＃絵スクロール クリック\n＃絵スクロール\nwide\n400\n0\n"
-                 "＃絵スクロール クリック\n位置Ｘ\n位置Ｙ\n",
-                 pictures, {}, "@350 click 1 1\n");
+                    "＃変数宣言\n位置Ｘ\n位置Ｙ\n\n＃絵スクロール クリック\n＃絵スクロール\nwide\n400\n0\n"
+                    "＃絵スクロール クリック\n位置Ｘ\n位置Ｙ\n",
+                    pictures, {}, "@350 click 1 1\n");
   EXPECT_EQ(run.errors, (std::vector<std::string>{
                             "＃絵スクロールクリック命令はスクロール中に有効です | 絵画面はスクロールしていません"}));
   EXPECT_NE(run.vars.find("numeric 位置Ｘ 1200\n"), std::string::npos) << run.vars;
@@ -264,7 +291,9 @@ TEST(AnimationGame, ScrollsWrapStopAndKeepTheirPosition) {
 TEST(AnimationGame, ClickMarkAndPseudoCursors) {
   std::map<std::string, std::string> pictures = {
       {"gray", Bmp24(640, 480, Solid(kGray))},
-      {"mark", Bmp24(640, 160, [](int x, int) { return x < 210 ? kRed : x < 420 ? kGreen : kBlue; })},
+      {"mark", Bmp24(640, 160, [](int x, int) { return x < 210   ? kRed
+                                                       : x < 420 ? kGreen
+                                                                 : kBlue; })},
       {"cursor", Bmp24(640, 160, Column)}};
   Played run = Play("mark", "＃絵\ngray\n＃クリックマーク\nmark\n＃クリック待ち\n", pictures, {50, 150, 250, 350});
   const uint32_t seen[] = {kRed, kGreen, kBlue, kGreen};
