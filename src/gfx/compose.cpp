@@ -14,26 +14,6 @@ void FillWithMask(Game& g, Surface& s, int blue) {
   FillRect(g, s, 0, 0, s.width, s.height, g.gfx.mask_colour_r, g.gfx.mask_colour_g, blue);
 }
 
-// A layer with what belongs to it (the person's partial pictures), drawn
-// either straight onto the frame or, translucent, gathered in WorkSurface
-// and blended on at its rate. A group with nothing shown costs nothing.
-void DrawGroup(Game& g, const Surface* layer, const PartialId* partials, int partial_count, const Layer& group) {
-  GfxState& d = g.gfx;
-  bool any = layer != nullptr;
-  for (int i = 0; i < partial_count; ++i) any = any || d.partials[partials[i]].shown;
-  if (!any) return;
-  Surface* target = &d.back_buffer;
-  if (group.translucent) {
-    target = &d.surfaces[WorkSurface];
-    FillWithMask(g, *target, d.mask_colour_b);
-  }
-  if (layer) CopyWhole(target, *layer, true);
-  for (int i = 0; i < partial_count; ++i) DrawPartialPicture(g, *target, partials[i]);
-  if (group.translucent) {
-    BlendLayer(&d.back_buffer, *target, group.rate, d.mask_colour_r, d.mask_colour_g, d.mask_colour_b);
-  }
-}
-
 const Surface* PersonLayer(Game& g) {
   GfxState& d = g.gfx;
   if (!d.layers[LayerId::kPerson].on) return nullptr;
@@ -68,6 +48,23 @@ const Surface* ForegroundLayer(Game& g) {
 
 }  // namespace
 
+// A group with nothing shown costs nothing.
+void DrawLayerGroup(Game& g, Surface* target, const Surface* layer, const PartialId* partials, int partial_count,
+                    const Layer& group) {
+  GfxState& d = g.gfx;
+  bool any = layer != nullptr;
+  for (int i = 0; i < partial_count; ++i) any = any || d.partials[partials[i]].shown;
+  if (!any) return;
+  Surface* into = target;
+  if (group.translucent) {
+    into = &d.surfaces[WorkSurface];
+    FillWithMask(g, *into, d.mask_colour_b);
+  }
+  if (layer) CopyWhole(into, *layer, true);
+  for (int i = 0; i < partial_count; ++i) DrawPartialPicture(g, *into, partials[i]);
+  if (group.translucent) BlendLayer(target, *into, group.rate, d.mask_colour_r, d.mask_colour_g, d.mask_colour_b);
+}
+
 void DrawPartialPicture(Game& g, Surface& target, PartialId which) {
   const PartialPicture& p = g.gfx.partials[which];
   if (!p.shown) return;
@@ -95,15 +92,15 @@ void ComposeFrame(Game& g, int present) {
   DrawPartialPicture(g, back, PartialId::kPicture2);
 
   static constexpr PartialId kPartialPersons[] = {PartialId::kPerson1, PartialId::kPerson2};
-  DrawGroup(g, PersonLayer(g), kPartialPersons, 2, d.layers[LayerId::kPerson]);
-  DrawGroup(g, ForegroundLayer(g), nullptr, 0, d.layers[LayerId::kForeground]);
+  DrawLayerGroup(g, &back, PersonLayer(g), kPartialPersons, 2, d.layers[LayerId::kPerson]);
+  DrawLayerGroup(g, &back, ForegroundLayer(g), nullptr, 0, d.layers[LayerId::kForeground]);
 
   if (g.choice.hover_picture_shown) CopyWhole(&back, d.surfaces[TargetSurface], true);
 
   // Hidden by the player, TopSurface holds only the narration text.
   if (!g.text.hide_text_box && d.layers[LayerId::kTop].on) {
     if (d.narration_veil && d.translucency_enabled) DarkenRect(&back, 0, 0, kScreenWidth, kScreenHeight, 3);
-    DrawGroup(g, &d.surfaces[TopSurface], nullptr, 0, d.layers[LayerId::kTop]);
+    DrawLayerGroup(g, &back, &d.surfaces[TopSurface], nullptr, 0, d.layers[LayerId::kTop]);
   }
 
   if (g.shell.waits[Wait::kWipe] || g.shell.waits[Wait::kOverlap]) DrawTransitionStep(g);

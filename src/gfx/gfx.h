@@ -54,13 +54,33 @@ struct GfxState {
   // The decoder's word on the last JPEG picture (CP932); nothing shows it.
   char jpeg_message[256] = {};
 
-  int pseudo_cursor_on = 0;
+  // Scrolls of the background, person and foreground (kTop unused).
+  EnumArray<LayerId, ScrollView> scrolls;
+
+  // Transitions. fade_active: the frame is darkened at effect_level; it
+  // stays on, black, after a fade-out until the next fade-in.
+  int fade_active = 0;
+  int effect_level = 0;  // fade 0 (black) to 4, or overlap step 0 to 3
+  EnumArray<LayerId, PendingPicture> pending;
+  static constexpr int kMaxWipeMasks = 50;
+  static constexpr int kWipeMaskNameBytes = 256;
+  char wipe_masks[kMaxWipeMasks][kWipeMaskNameBytes] = {};  // numbered from 1 by wipe_step
+  int wipe_mask_count = 0;
+  int wipe_step = 0;
+  // The wipe step whose mask WipeMaskSurface holds, 0 for none: an
+  // unchanged mask is decoded once.
+  int wipe_mask_loaded = 0;
+
+  // Click mark and pseudo-cursors.
+  EnumArray<CursorId, PseudoCursor> cursors;
   int click_mark_on = 0;
   int click_mark_x = 0;
   int click_mark_y = 0;
   int click_mark_home_x = 0;  // where the last "＃クリックマーク" put it
   int click_mark_home_y = 0;
-  int fade_active = 0;
+  int click_mark_frame = 0;  // shared with the click-wait cursor
+  int click_mark_step = 0;
+  int show_click_mark = 0;  // computed by the Frame tick
 };
 
 }  // namespace piko

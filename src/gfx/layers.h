@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "gfx/display.h"
+#include "platform/surface.h"
 #include "shell/waits.h"
 
 namespace piko {
@@ -24,6 +25,33 @@ struct Layer {
   // foreground's 1 shows BackScreen4Surface; anything else shows nothing.
   bool anim_on = false;
   int anim_frame = 0;
+  int anim_count = 0;  // prepared frames (person 2 or 3, foreground 1); 0 unprepared
+  int anim_step = 0;   // +1, -1 or 0, applied at the next animation step
+  bool anim_random = false;
+  bool anim_sound = false;
+  bool anim_loop = false;  // person only: 1, 2, 3, 1 ... instead of back and forth
+};
+
+// A layer showing a moving 640 by 480 view of a larger picture. The
+// picture is kept converted to the display's format, so each frame's view
+// is a plain copy.
+struct ScrollView {
+  bool scrolling = false;
+  Surface picture;  // empty when no picture is held
+  int view_x = 0;
+  int view_y = 0;
+  int speed_x = 0;
+  int speed_y = 0;
+  bool wrap = true;
+};
+
+// A layer's picture waiting for an overlap or wipe to end: already drawn
+// at its position over the mask colour, as the layer will hold it.
+struct PendingPicture {
+  bool pending = false;
+  Surface picture;
+  int x = 0;
+  int y = 0;
 };
 
 enum class FadeDirection : int { kOut, kIn };
@@ -45,6 +73,19 @@ struct PartialPicture {
   int frame_height = 160;
   int frame_count = 3;
   int step = 1;
+};
+
+// The three pseudo-cursors: the normal one, the one over a back-screen
+// choice's area, and the one shown while the game waits for a click.
+enum class CursorId : int { kNormal, kChoice, kClickWait, kCount };
+
+struct PseudoCursor {
+  bool on = false;
+  bool animate = false;
+  int frame = 0;  // from 1; the click-wait cursor uses the click mark's
+  int step = 0;
+  int hot_x = 0;  // the point of the frame that sits on the pointer
+  int hot_y = 0;
 };
 
 // The strip surface of a partial picture.
@@ -74,6 +115,10 @@ int LoadLayer(Game& g, Surface& layer, std::string_view command_name);
 // Reads the strip's file name, X and Y and loads the strip. 1, or 0 after
 // a report.
 int LoadPartialStrip(Game& g, PartialId which);
+// A layer with its partial pictures onto target: straight, or gathered in
+// WorkSurface and blended at the group's rate when it is translucent.
+void DrawLayerGroup(Game& g, Surface* target, const Surface* layer, const PartialId* partials, int partial_count,
+                    const Layer& group);
 // Draws the current frame of a shown partial picture onto target.
 void DrawPartialPicture(Game& g, Surface& target, PartialId which);
 void ComposeBackScreen(Game& g);
@@ -94,5 +139,8 @@ void RedrawScrollView(Game& g, LayerId layer);
 void StopScroll(Game& g, LayerId layer);
 // Ends the scroll whose click wait is set.
 void EndScrollByClick(Game& g, LayerId layer);
+// The animation step's parts owned by scrolling and the transitions.
+void MoveScrolls(Game& g);
+void AdvanceTransition(Game& g);
 
 }  // namespace piko

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "gfx/display.h"
@@ -25,5 +26,17 @@ int LoadPictureBitmap(Game& g, std::string_view name, Bitmap* out);
 // Fills the surface with the mask colour and draws 640 by 480 pixels of
 // the bitmap at (x, y).
 void BlitBitmapToSurface(Game& g, Surface& surface, const Bitmap& bitmap, int x, int y);
+
+// A picture line of the overlap and wipe commands: a name, then
+// optionally "＃Ｘ（" expression "）＃" and "＃Ｙ（" expression "）＃".
+inline constexpr int kPictureNameBytes = 256;
+struct PictureLine {
+  std::string name;
+  int x = 0;
+  int y = 0;
+  std::string fault;  // empty, or the fault of the X (or, with fault_in_y, Y) value
+  bool fault_in_y = false;
+};
+PictureLine ParsePictureLine(Game& g, std::string_view line);
 
 }  // namespace piko

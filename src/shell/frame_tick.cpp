@@ -87,7 +87,7 @@ bool FrameTick(Game& g) {
   PollSoundDevices(g);
   UpdateClickMark(g);
   TrackPointerInWindow(g);
-  g.platform->window().ShowArrowCursor(!(g.gfx.pseudo_cursor_on && sh.pointer_in_client));
+  g.platform->window().ShowArrowCursor(!(g.gfx.cursors[CursorId::kNormal].on && sh.pointer_in_client));
 
   if (sh.waits[Wait::kErrorPause]) return false;
 

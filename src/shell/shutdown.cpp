@@ -71,6 +71,7 @@ void ResetSoundAndEffects(Game& g) {
   g.text.dialogue_shown = 0;
   g.text.variable_display_shown = 0;
   g.gfx.fade_active = 0;
+  g.gfx.effect_level = 0;
   g.shell.waits[Wait::kFadeIn] = 0;
   g.shell.waits[Wait::kFadeOut] = 0;
   g.shell.waits[Wait::kOverlap] = 0;

@@ -169,7 +169,7 @@ void ToScreenCoordinates(Game& g, int x, int y, int* screen_x, int* screen_y) {
 // The pointer can leave a window faster than the window hears of it; the
 // pseudo-cursor must then not stay drawn at the edge.
 void TrackPointerInWindow(Game& g) {
-  if (!g.gfx.pseudo_cursor_on || g.shell.window_mode == 0) return;
+  if (!g.gfx.cursors[CursorId::kNormal].on || g.shell.window_mode == 0) return;
   if (!g.platform->window().PointerOverWindow()) g.shell.pointer_in_client = 0;
 }
 

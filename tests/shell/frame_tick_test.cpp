@@ -188,10 +188,10 @@ TEST(Dispatcher, EmptyLineClosesEveryOpenBlock) {
 TEST(Dispatcher, CommandsNotYetBuiltSaySo) {
   TempGameFolder folder;
   TestGame t;
-  ASSERT_TRUE(t.Load(folder, "＃ワイプ\nbg"));
+  ASSERT_TRUE(t.Load(folder, "＃文字入力\nname"));
   t.RunLines(1);
   ASSERT_FALSE(t.platform.diagnostics.empty());
-  EXPECT_EQ(t.platform.diagnostics[0], "unimplemented ＃ワイプ");
+  EXPECT_EQ(t.platform.diagnostics[0], "unimplemented ＃文字入力");
 }
 
 TEST(WindowInput, EscapeAndCloseShutDown) {

@@ -210,7 +210,7 @@ TEST(WindowInput, PointerTrackingAndTheCursor) {
   t.platform.pointer_over_window = false;
   TrackPointerInWindow(t.g());
   EXPECT_EQ(sh.pointer_in_client, 1);  // only with the pseudo-cursor on
-  t.g().gfx.pseudo_cursor_on = 1;
+  t.g().gfx.cursors[CursorId::kNormal].on = true;
   sh.window_mode = 0;
   TrackPointerInWindow(t.g());
   EXPECT_EQ(sh.pointer_in_client, 1);  // and only in a window
