@@ -77,6 +77,7 @@ int main(int argc, char** argv) {
     h.max_ms = o.max_ms;
     h.answer_yes = o.answer_yes;
     h.errors_wait = o.errors_wait;
+    h.wave_devices = o.wave_devices;
     auto owned = std::make_unique<piko::HeadlessPlatform>(h);
     headless = owned.get();
     platform = std::move(owned);

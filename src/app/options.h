@@ -15,6 +15,7 @@ struct Options {
   bool answer_yes = true;
   bool loop = false;
   bool errors_wait = false;
+  int wave_devices = 2;
   int window_mode = -1;  // -1: as piko.ini says; 1 window; 0 full screen
   bool pixel_format_555 = false;
   std::string game_dir;

@@ -15,7 +15,7 @@ void PlayCdAudio(Game& g) { NotBuiltYet(g, "＃ＣＤ"_sj); }
 void PlayMidi(Game& g) { NotBuiltYet(g, "＃ＭＩＤＩ"_sj); }
 
 void PollSoundDevices(Game&) {}
-int CountWaveOutDevices(Game&) { return 2; }
+int CountWaveOutDevices(Game& g) { return g.platform->WaveOutDeviceCount(); }
 void StopAllSound(Game&) {}
 void ResetSound(Game& g) {
   g.audio.sound_loop = 0;

@@ -12,6 +12,7 @@
 
 #include "platform/surface.h"
 #include "platform/text_renderer.h"
+#include "platform/wave_out.h"
 
 namespace piko {
 
@@ -96,6 +97,11 @@ class Platform {
                                           MessageBoxKind kind) = 0;
   // MessageBeep(0): the default beep. Silent until sound output exists.
   virtual void Beep() = 0;
+
+  // Wave-out devices (waveOutGetNumDevs; waveOutOpen on WAVE_MAPPER). A
+  // device plays through the backend's sound output as one more source.
+  virtual int WaveOutDeviceCount() { return 2; }
+  virtual std::unique_ptr<WaveOut> CreateWaveOut() { return std::make_unique<BufferedWaveOut>(); }
 
   // Plain-text channels for authors and tests. Texts are CP932.
   virtual void OnScriptError(std::string_view file_sjis, int line, std::string_view message_sjis,

@@ -194,9 +194,30 @@ bool HeadlessPlatform::StartProcess(std::string_view command_line) { return Star
 
 void HeadlessPlatform::Present(const Surface& back_buffer) { last_frame_ = back_buffer; }
 
+// A wave-out device on the virtual clock.
+class HeadlessPlatform::Device : public BufferedWaveOut {
+ public:
+  explicit Device(HeadlessPlatform* platform)
+      : BufferedWaveOut([platform] { return platform->GetTickCount(); }), platform_(platform) {
+    platform_->devices_.push_back(this);
+  }
+  ~Device() override { std::erase(platform_->devices_, this); }
+
+ private:
+  HeadlessPlatform* platform_;
+};
+
+std::unique_ptr<WaveOut> HeadlessPlatform::CreateWaveOut() { return std::make_unique<Device>(this); }
+
+void HeadlessPlatform::AdvanceClock(uint32_t ms) {
+  long long next = clock_ms_ + ms;
+  for (Device* d : devices_) d->AdvanceTo(static_cast<uint32_t>(next));
+  clock_ms_ = next;
+}
+
 void HeadlessPlatform::AfterFrameTick(bool waiting) {
   ++ticks_;
-  ++clock_ms_;
+  AdvanceClock(1);
   last_tick_waited_ = waiting;
 }
 
@@ -217,7 +238,7 @@ void HeadlessPlatform::OnScriptError(std::string_view file_sjis, int line, std::
 
 void HeadlessPlatform::OnLineExecuted(std::string_view file_sjis, int line, std::string_view text_sjis) {
   if (!trace_) return;
-  std::fprintf(trace_, "%lld %s:%d: %s\n", clock_ms_, Utf8FromSjis(file_sjis).c_str(), line,
+  std::fprintf(trace_, "%lld %s:%d: %s\n", clock_ms_.load(), Utf8FromSjis(file_sjis).c_str(), line,
                Utf8FromSjis(text_sjis).c_str());
 }
 

@@ -3,10 +3,12 @@
 // reports on stderr. The contract is documented in docs/cli.md.
 #pragma once
 
+#include <atomic>
 #include <cstdio>
 #include <deque>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -18,6 +20,7 @@ struct HeadlessOptions {
   long long max_ms = -1;
   bool answer_yes = true;
   bool errors_wait = false;
+  int wave_devices = 2;
 };
 
 class HeadlessPlatform : public Platform {
@@ -38,8 +41,8 @@ class HeadlessPlatform : public Platform {
   const Surface& last_frame() const { return last_frame_; }
 
   bool IsHeadless() const override { return true; }
-  uint32_t GetTickCount() override { return static_cast<uint32_t>(clock_ms_); }
-  void Sleep(uint32_t ms) override { clock_ms_ += ms; }
+  uint32_t GetTickCount() override { return static_cast<uint32_t>(clock_ms_.load()); }
+  void Sleep(uint32_t ms) override { AdvanceClock(ms); }
   bool CreateMainWindow(bool, std::string_view) override { return true; }
   void SetWindowTitle(std::string_view) override {}
   void DestroyMainWindow() override {}
@@ -54,6 +57,8 @@ class HeadlessPlatform : public Platform {
                      std::string_view detail_sjis) override;
   void OnLineExecuted(std::string_view file_sjis, int line, std::string_view text_sjis) override;
   void Diagnostic(std::string_view utf8) override;
+  int WaveOutDeviceCount() override { return options_.wave_devices; }
+  std::unique_ptr<WaveOut> CreateWaveOut() override;
 
  private:
   struct ScriptedEvent {
@@ -65,14 +70,19 @@ class HeadlessPlatform : public Platform {
     int source_line = 0;
   };
 
+  class Device;
   bool ParseLine(const std::string& line, int number, std::string* error);
+  // Moves the virtual clock on; open wave-out devices play up to the new time.
+  void AdvanceClock(uint32_t ms);
 
   HeadlessOptions options_;
   std::deque<ScriptedEvent> events_;
   std::function<bool()> waits_only_for_input_;
   std::function<std::string()> where_;
   FILE* trace_ = nullptr;
-  long long clock_ms_ = 0;
+  // Read by wave-out devices from their writers' threads.
+  std::atomic<long long> clock_ms_{0};
+  std::vector<Device*> devices_;
   long long ticks_ = 0;
   long long last_delivery_tick_ = -1;
   long long hold_until_ms_ = 0;
