@@ -2,9 +2,10 @@
 BUILD ?= build
 CHECK_BUILD ?= build-check
 BENCH_BUILD ?= build-bench
+TSAN_BUILD ?= build-tsan
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build run test check bench clean
+.PHONY: all deps build run test check tsan bench clean
 
 all: build
 
@@ -39,10 +40,17 @@ check: deps
 	cd $(CHECK_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --output-on-failure -j $(JOBS)
 
+# The tests of the threads (the MP3 stream thread and the wave-out device)
+# under ThreadSanitizer.
+tsan: deps
+	CC=clang-14 CXX=clang++-14 cmake -S . -B $(TSAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPIKO_TSAN=ON
+	cmake --build $(TSAN_BUILD) -j $(JOBS) --target piko_thread_tests
+	TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" ./$(TSAN_BUILD)/piko_thread_tests
+
 bench: deps
 	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release
 	cmake --build $(BENCH_BUILD) -j $(JOBS) --target piko_bench
 	./$(BENCH_BUILD)/piko_bench
 
 clean:
-	rm -rf $(BUILD) $(CHECK_BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(CHECK_BUILD) $(BENCH_BUILD) $(TSAN_BUILD)

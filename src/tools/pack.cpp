@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "audio/mpeg/sp3_scramble.h"
 #include "base/sjis.h"
 #include "script/script.h"
 
@@ -74,14 +75,16 @@ std::string Lower(std::string s) {
 struct Kind {
   const char* authoring;  // extension in the authoring folder
   const char* game;       // extension in the game folder
-  enum Form { kScenario, kPlainText, kScrambled, kAsStored } form;
+  enum Form { kScenario, kPlainText, kScrambled, kMp3Scrambled, kAsStored } form;
 };
 
 constexpr Kind kKinds[] = {
-    {".scn", ".st1", Kind::kScenario},  {".txt", ".txt", Kind::kPlainText}, {".ini", ".ini", Kind::kPlainText},
-    {".bmp", ".sb1", Kind::kAsStored},  {".jpg", ".sj1", Kind::kScrambled}, {".jpeg", ".sj1", Kind::kScrambled},
-    {".wav", ".sw1", Kind::kAsStored},  {".mid", ".sm1", Kind::kAsStored},
+    {".scn", ".st1", Kind::kScenario}, {".txt", ".txt", Kind::kPlainText}, {".ini", ".ini", Kind::kPlainText},
+    {".bmp", ".sb1", Kind::kAsStored}, {".jpg", ".sj1", Kind::kScrambled}, {".jpeg", ".sj1", Kind::kScrambled},
+    {".wav", ".sw1", Kind::kAsStored}, {".mid", ".sm1", Kind::kAsStored},  {".mp3", ".sp3", Kind::kMp3Scrambled},
 };
+
+void ScrambleMp3(std::string* bytes) { UnscrambleSp3Bytes(reinterpret_cast<uint8_t*>(bytes->data()), bytes->size()); }
 
 }  // namespace
 
@@ -154,35 +157,54 @@ bool ConvertFolder(const std::string& src, const std::string& dst, std::string* 
 
 bool PackFolder(const std::string& src, const std::string& dst, std::vector<std::string>* warnings,
                 std::string* error) {
-  return ConvertFolder(src, dst, error, [&](const fs::path& rel, const std::string& ext, std::string* bytes,
-                                            fs::path* out) {
-    std::vector<std::string> file_warnings;
-    for (const Kind& k : kKinds) {
-      if (ext != k.authoring) continue;
-      out->replace_extension(k.game);
-      switch (k.form) {
-        case Kind::kScenario: *bytes = PackScenario(*bytes, &file_warnings); break;
-        case Kind::kPlainText: *bytes = PackPlainText(*bytes, &file_warnings); break;
-        case Kind::kScrambled: ScrambleBytes(bytes); break;
-        case Kind::kAsStored: break;
-      }
-      break;
-    }
-    for (const std::string& w : file_warnings) warnings->push_back(rel.string() + ": " + w);
-  });
+  return ConvertFolder(src, dst, error,
+                       [&](const fs::path& rel, const std::string& ext, std::string* bytes, fs::path* out) {
+                         std::vector<std::string> file_warnings;
+                         for (const Kind& k : kKinds) {
+                           if (ext != k.authoring) continue;
+                           out->replace_extension(k.game);
+                           switch (k.form) {
+                             case Kind::kScenario:
+                               *bytes = PackScenario(*bytes, &file_warnings);
+                               break;
+                             case Kind::kPlainText:
+                               *bytes = PackPlainText(*bytes, &file_warnings);
+                               break;
+                             case Kind::kScrambled:
+                               ScrambleBytes(bytes);
+                               break;
+                             case Kind::kMp3Scrambled:
+                               ScrambleMp3(bytes);
+                               break;
+                             case Kind::kAsStored:
+                               break;
+                           }
+                           break;
+                         }
+                         for (const std::string& w : file_warnings) warnings->push_back(rel.string() + ": " + w);
+                       });
 }
 
 bool UnpackFolder(const std::string& src, const std::string& dst, std::string* error) {
-  return ConvertFolder(src, dst, error, [](const fs::path&, const std::string& ext, std::string* bytes,
-                                           fs::path* out) {
+  return ConvertFolder(src, dst, error, [](const fs::path&, const std::string& ext, std::string* bytes, fs::path* out) {
     for (const Kind& k : kKinds) {
       if (ext != k.game) continue;
       out->replace_extension(k.authoring);
       switch (k.form) {
-        case Kind::kScenario: *bytes = UnpackScenario(*bytes); break;
-        case Kind::kPlainText: *bytes = UnpackPlainText(*bytes); break;
-        case Kind::kScrambled: ScrambleBytes(bytes); break;
-        case Kind::kAsStored: break;
+        case Kind::kScenario:
+          *bytes = UnpackScenario(*bytes);
+          break;
+        case Kind::kPlainText:
+          *bytes = UnpackPlainText(*bytes);
+          break;
+        case Kind::kScrambled:
+          ScrambleBytes(bytes);
+          break;
+        case Kind::kMp3Scrambled:
+          ScrambleMp3(bytes);
+          break;
+        case Kind::kAsStored:
+          break;
       }
       break;
     }
