@@ -25,9 +25,9 @@ int IgnoreProgress(int, int, void*) { return 0; }
 
 bool BuiltInPath(const Game& g) { return g.audio.mp3_mode == 1; }
 
-// The system player of the MPEGVideo device. Until the media-control layer
-// serves that type, every string fails as on a system without one.
-int SendMp3String(Game&, const char*) { return 263; }
+int SendMp3String(Game& g, const char* command, std::string* reply = nullptr) {
+  return g.platform->Audio().SendMciString(command, reply);
+}
 
 // Two notices share one look: a red screen, a white box, twelve lines, and
 // the pause of a script error.
@@ -217,8 +217,8 @@ void PollMp3(Game& g) {
     return;
   }
   std::string mode;
-  (void)mode;
-  if (SendMp3String(g, "status MP3 mode") == 0) return;
+  SendMp3String(g, "status MP3 mode", &mode);
+  if (mode.find("stopped") == std::string::npos) return;
   SendMp3String(g, "close MP3");
   if (!PlaySystemPlayer(g)) ShowSystemPlayerNotice(g);
 }

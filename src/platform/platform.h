@@ -1,6 +1,6 @@
 // What the engine expects of the operating system, in the shape the original
 // Windows player used it: a millisecond clock, one main window with a message
-// queue, message boxes, a presented 16-bit frame, a beep. Two backends satisfy
+// queue, message boxes, a presented 16-bit frame, sound. Two backends satisfy
 // it: SDL2 (a real window) and headless (virtual clock, scripted input).
 // The engine sees only this interface and cannot tell them apart.
 #pragma once
@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/audio.h"
 #include "platform/surface.h"
 #include "platform/text_renderer.h"
 #include "platform/wave_out.h"
@@ -84,6 +85,16 @@ class Platform {
     return *text_;
   }
 
+  // Sound: media-control strings, the simple wave player, the mixer. The
+  // default is heard by nobody and paced by GetTickCount.
+  virtual AudioSystem& Audio() {
+    if (!audio_) {
+      audio_ = std::make_unique<AudioSystem>();
+      audio_->FollowClock([this] { return GetTickCount(); });
+    }
+    return *audio_;
+  }
+
   // Hands the 640x480 back buffer to the screen (or keeps it, headless).
   virtual void Present(const Surface& back_buffer) = 0;
 
@@ -95,13 +106,13 @@ class Platform {
   // Message boxes; texts are CP932. The caption is the game title.
   virtual MessageBoxAnswer ShowMessageBox(std::string_view text_sjis, std::string_view caption_sjis,
                                           MessageBoxKind kind) = 0;
-  // MessageBeep(0): the default beep. Silent until sound output exists.
+  // MessageBeep(0): the default beep (the backends sound it through Audio()).
   virtual void Beep() = 0;
 
   // Wave-out devices (waveOutGetNumDevs; waveOutOpen on WAVE_MAPPER). A
   // device plays through the backend's sound output as one more source.
   virtual int WaveOutDeviceCount() { return 2; }
-  virtual std::unique_ptr<WaveOut> CreateWaveOut() { return std::make_unique<BufferedWaveOut>(); }
+  virtual std::unique_ptr<WaveOut> CreateWaveOut() { return std::make_unique<BufferedWaveOut>(&Audio().mixer(), true); }
 
   // Plain-text channels for authors and tests. Texts are CP932.
   virtual void OnScriptError(std::string_view file_sjis, int line, std::string_view message_sjis,
@@ -111,6 +122,7 @@ class Platform {
 
  private:
   std::unique_ptr<TextRenderer> text_;
+  std::unique_ptr<AudioSystem> audio_;
 };
 
 }  // namespace piko

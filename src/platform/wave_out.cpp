@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/audio.h"
+
 namespace piko {
 
 namespace {
@@ -13,12 +15,59 @@ int16_t ScaleSample(int sample, uint32_t volume16) {
 
 }  // namespace
 
-BufferedWaveOut::BufferedWaveOut(std::function<uint32_t()> now_ms) : now_ms_(std::move(now_ms)) {}
+// The device as a source of the mixer, for one open. The mixer may keep it a
+// little after Close; it then delivers nothing and reports the end.
+class BufferedWaveOut::Tap : public MixerSource {
+ public:
+  Tap(BufferedWaveOut* device, const WaveFormat& format)
+      : device_(device), rate_(format.sample_rate), channels_(format.channels) {}
+  int SampleRate() const override { return rate_; }
+  int Channels() const override { return channels_; }
+  size_t Read(float* out, size_t frames) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!device_) return 0;
+    int16_t chunk[1024 * 2];
+    size_t done = 0;
+    while (done < frames) {
+      size_t want = std::min<size_t>(frames - done, 1024);
+      size_t got = device_->Read(chunk, want);
+      for (size_t i = 0; i < got * channels_; ++i) out[done * channels_ + i] = chunk[i] * (1.0f / 32768.0f);
+      done += got;
+      if (got < want) break;
+    }
+    return done;
+  }
+  bool Finished() const override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return device_ == nullptr;
+  }
+  void Detach() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    device_ = nullptr;
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  BufferedWaveOut* device_;
+  const int rate_;
+  const size_t channels_;
+};
+
+BufferedWaveOut::BufferedWaveOut(Mixer* mixer, bool paced_by_clock) : mixer_(mixer), paced_(paced_by_clock) {}
 
 BufferedWaveOut::~BufferedWaveOut() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  open_ = false;
-  head_ = tail_ = nullptr;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    open_ = false;
+    head_ = tail_ = nullptr;
+    changed_.notify_all();
+  }
+  DetachTap();
+}
+
+void BufferedWaveOut::DetachTap() {
+  if (tap_) tap_->Detach();
+  tap_.reset();
 }
 
 int BufferedWaveOut::Open(const WaveFormat& format, DoneCallback on_done) {
@@ -26,19 +75,22 @@ int BufferedWaveOut::Open(const WaveFormat& format, DoneCallback on_done) {
       format.sample_rate < 1000 || format.sample_rate > 192000) {
     return kWaveBadFormat;
   }
-  std::lock_guard<std::mutex> lock(mutex_);
-  if (open_) return kWaveAllocated;
-  open_ = true;
-  paused_ = false;
-  hold_clock_ = false;
-  format_ = format;
-  on_done_ = std::move(on_done);
-  volume_ = 0xFFFFFFFF;
-  head_ = tail_ = nullptr;
-  head_offset_ = 0;
-  device_frames_ = 0;
-  base_frames_ = 0;
-  base_ms_ = now_ms_ ? now_ms_() : 0;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (open_) return kWaveAllocated;
+    open_ = true;
+    paused_ = false;
+    hold_clock_ = false;
+    format_ = format;
+    on_done_ = std::move(on_done);
+    volume_ = 0xFFFFFFFF;
+    head_ = tail_ = nullptr;
+    head_offset_ = 0;
+  }
+  if (mixer_) {
+    tap_ = std::make_shared<Tap>(this, format);
+    mixer_->Add(tap_);
+  }
   return kWaveOk;
 }
 
@@ -106,11 +158,7 @@ int BufferedWaveOut::Pause() {
 int BufferedWaveOut::Restart() {
   std::lock_guard<std::mutex> lock(mutex_);
   if (!open_) return kWaveInvalidHandle;
-  if (paused_) {
-    paused_ = false;
-    base_ms_ = now_ms_ ? now_ms_() : 0;
-    base_frames_ = device_frames_;
-  }
+  paused_ = false;
   changed_.notify_all();
   return kWaveOk;
 }
@@ -123,13 +171,17 @@ int BufferedWaveOut::SetVolume(uint32_t volume) {
 }
 
 int BufferedWaveOut::Close() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  if (!open_) return kWaveInvalidHandle;
-  if (head_) return kWaveStillPlaying;
-  open_ = false;
-  hold_clock_ = false;
-  on_done_ = nullptr;
-  changed_.notify_all();
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!open_) return kWaveInvalidHandle;
+    if (head_) return kWaveStillPlaying;
+    open_ = false;
+    hold_clock_ = false;
+    on_done_ = nullptr;
+    changed_.notify_all();
+  }
+  // After the device lock: a reader waiting in Read has let go of the tap.
+  DetachTap();
   return kWaveOk;
 }
 
@@ -182,39 +234,17 @@ size_t BufferedWaveOut::Consume(int16_t* out, size_t frames) {
 }
 
 size_t BufferedWaveOut::Read(int16_t* out, size_t frames) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  size_t got = 0;
-  int channels = open_ ? format_.channels : 1;
-  if (open_ && !paused_) got = Consume(out, frames);
-  std::fill(out + got * channels, out + frames * channels, int16_t{0});
-  device_frames_ += got;
-  return got;
-}
-
-void BufferedWaveOut::AdvanceTo(uint32_t now_ms, const std::function<void(const int16_t*, size_t)>& out) {
   std::unique_lock<std::mutex> lock(mutex_);
-  if (!open_ || paused_) return;
-  const uint64_t target =
-      base_frames_ + static_cast<uint64_t>(now_ms - base_ms_) * static_cast<uint64_t>(format_.sample_rate) / 1000;
-  constexpr size_t kChunkFrames = 1024;
-  int16_t chunk[kChunkFrames * 2];
-  while (device_frames_ < target) {
-    size_t want = static_cast<size_t>(std::min<uint64_t>(target - device_frames_, kChunkFrames));
+  size_t got = 0;
+  while (got < frames && open_ && !paused_) {
     if (!head_) {
-      if (hold_clock_) {
-        changed_.wait(lock);
-        if (!open_ || paused_) return;
-        continue;
-      }
-      std::memset(chunk, 0, sizeof chunk);
-      device_frames_ += want;
-      if (out) out(chunk, want);
+      if (!(paced_ && hold_clock_)) break;
+      changed_.wait(lock);
       continue;
     }
-    size_t got = Consume(out ? chunk : nullptr, want);
-    device_frames_ += got;
-    if (out && got) out(chunk, got);
+    got += Consume(out + got * format_.channels, frames - got);
   }
+  return got;
 }
 
 }  // namespace piko

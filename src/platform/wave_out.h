@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 
 namespace piko {
@@ -62,18 +63,21 @@ class WaveOut {
   virtual void HoldClockForWriter() {}
 };
 
-// The device both backends use: a queue of buffers consumed by a reader.
-// In real time the reader is the audio callback, which pulls samples and
-// so completes buffers as they play. On a virtual clock the backend calls
-// AdvanceTo with each new time; for a device held for its writer the clock
-// then never passes the end of the queued sound until the writer adds more
-// or closes the device, so what plays and when does not depend on how fast
-// the writer's thread runs. Done-callbacks run with the device locked: they
-// may not call the device.
+class Mixer;
+
+// The device both backends use: a queue of buffers that plays through the
+// mixer as one more source. The mixer's reader takes the samples, so buffers
+// complete as they play: on SDL's audio thread in real time, on the thread
+// that renders the mix by a clock otherwise. When the mix follows a virtual
+// clock and the device is held for its writer, the reader waits for the
+// writer instead of running the device dry, so the clock never passes the
+// end of the queued sound until the writer adds more or closes the device:
+// what plays and when does not depend on how fast the writer's thread runs.
+// Done-callbacks run with the device locked: they may not call the device.
 class BufferedWaveOut : public WaveOut {
  public:
-  // Virtual clock: `now_ms` reads the clock at Open and Restart.
-  explicit BufferedWaveOut(std::function<uint32_t()> now_ms = nullptr);
+  // Without a mixer nothing reads the device but Read.
+  explicit BufferedWaveOut(Mixer* mixer = nullptr, bool paced_by_clock = false);
   ~BufferedWaveOut() override;
 
   int Open(const WaveFormat& format, DoneCallback on_done) override;
@@ -87,39 +91,36 @@ class BufferedWaveOut : public WaveOut {
   int Close() override;
   void HoldClockForWriter() override;
 
-  // Real time: fills `frames` frames of 16-bit PCM in the open format
-  // (silence where nothing is queued, volume applied). Returns the frames
-  // that came from buffers.
+  // Takes up to `frames` frames of 16-bit PCM in the open format, volume
+  // applied; returns how many. Paced by a clock and held, it waits for the
+  // writer until it has them all or the device is closed or paused.
   size_t Read(int16_t* out, size_t frames);
-  // Virtual clock: plays up to `now_ms`, handing what played to `out`
-  // when given (16-bit frames in the open format).
-  void AdvanceTo(uint32_t now_ms, const std::function<void(const int16_t*, size_t)>& out = nullptr);
 
   bool IsOpen() const;
   WaveFormat format() const;
 
  private:
-  // Plays up to `frames` frames of the queue into out (may be null),
-  // handing back each buffer that has played in full. Returns the frames.
+  class Tap;
+  // Plays up to `frames` frames of the queue into out, handing back each
+  // buffer that has played in full. Returns the frames.
   size_t Consume(int16_t* out, size_t frames);
   void HandBackAll();
+  void DetachTap();
 
-  const std::function<uint32_t()> now_ms_;
+  Mixer* const mixer_;
+  const bool paced_;
+  std::shared_ptr<Tap> tap_;
   mutable std::mutex mutex_;
   std::condition_variable changed_;
   bool open_ = false;
   bool paused_ = false;
+  bool hold_clock_ = false;
   WaveFormat format_;
   DoneCallback on_done_;
   uint32_t volume_ = 0xFFFFFFFF;
   WaveBuffer* head_ = nullptr;  // playing
   WaveBuffer* tail_ = nullptr;
   uint32_t head_offset_ = 0;    // bytes of the head already played
-  uint64_t device_frames_ = 0;  // frames played since Open, silence included
-  // Virtual clock: the time and position from which the position advances.
-  uint32_t base_ms_ = 0;
-  uint64_t base_frames_ = 0;
-  bool hold_clock_ = false;
 };
 
 }  // namespace piko

@@ -13,6 +13,7 @@
 
 #include "audio/mpeg/mpeg_frames.h"
 #include "audio/mpeg/mpeg_test_support.h"
+#include "platform/audio.h"
 
 namespace piko {
 namespace {
@@ -203,41 +204,41 @@ TEST(StreamPlayer, RefusesFilesWithoutPlayableFrames) {
   }
 }
 
-TEST(BufferedWaveOut, VirtualClockCompletesABufferWhenItHasPlayed) {
-  std::atomic<uint32_t> now{1000};
-  BufferedWaveOut device([&] { return now.load(); });
+TEST(BufferedWaveOut, OnAClockItCompletesBuffersAsTheyPlayAndWaitsForItsWriter) {
+  Mixer mixer;
+  BufferedWaveOut device(&mixer, true);
   std::atomic<int> done{0};
   ASSERT_EQ(device.Open(WaveFormat{2, 16, 44100}, [&](WaveBuffer*) { ++done; }), kWaveOk);
-  std::vector<uint8_t> bytes(36864);
-  WaveBuffer b;
-  b.data = bytes.data();
-  b.length = 36864;
-  device.Prepare(&b);
+  device.HoldClockForWriter();
+  std::vector<int16_t> tone(36864 / 2, 1000);
+  WaveBuffer b, c;
+  for (WaveBuffer* w : {&b, &c}) {
+    w->data = reinterpret_cast<uint8_t*>(tone.data());
+    w->length = 36864;
+    device.Prepare(w);
+  }
   device.Write(&b);
   EXPECT_EQ(device.Unprepare(&b), kWaveStillPlaying);
-  device.AdvanceTo(1208);
-  EXPECT_EQ(done, 0);
-  device.AdvanceTo(1209);
-  EXPECT_EQ(done, 1);
-  EXPECT_EQ(device.Unprepare(&b), kWaveOk);
-  WaveBuffer c = b;
-  device.Prepare(&b);
-  device.Prepare(&c);
-  // Held for a writer, the clock waits for the next buffer.
-  device.HoldClockForWriter();
+  int16_t out[48 * 2 * 100];
+  int ms = 0;
+  while (done == 0 && ms < 1000) {
+    mixer.RenderS16(out, 48);
+    ++ms;
+  }
+  EXPECT_EQ(ms, 209);
+  // The next buffer comes late; the mix waits for it instead of a gap.
   std::thread writer([&] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    device.Write(&b);
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
     device.Write(&c);
   });
-  device.AdvanceTo(1300);
+  mixer.RenderS16(out, 48 * 100);
   writer.join();
-  EXPECT_EQ(done, 1);
-  device.AdvanceTo(1209 + 209);
-  EXPECT_EQ(done, 2);
+  int silent = 0;
+  for (int i = 0; i < 48 * 2 * 100; ++i) silent += out[i] == 0;
+  EXPECT_EQ(silent, 0);
   EXPECT_EQ(device.Close(), kWaveStillPlaying);
   device.Reset();
-  EXPECT_EQ(done, 3);
+  EXPECT_EQ(done, 2);
   EXPECT_EQ(device.Close(), kWaveOk);
 }
 

@@ -3,12 +3,11 @@
 // reports on stderr. The contract is documented in docs/cli.md.
 #pragma once
 
-#include <atomic>
 #include <cstdio>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <string>
-#include <vector>
 
 #include "platform/platform.h"
 
@@ -21,6 +20,8 @@ struct HeadlessOptions {
   bool answer_yes = true;
   bool errors_wait = false;
   int wave_devices = 2;
+  std::string audio_out;  // the whole mix as a 48 kHz 16-bit stereo WAVE file
+  AudioSettings audio;
 };
 
 class HeadlessPlatform : public Platform {
@@ -41,8 +42,9 @@ class HeadlessPlatform : public Platform {
   const Surface& last_frame() const { return last_frame_; }
 
   bool IsHeadless() const override { return true; }
-  uint32_t GetTickCount() override { return static_cast<uint32_t>(clock_ms_.load()); }
-  void Sleep(uint32_t ms) override { AdvanceClock(ms); }
+  uint32_t GetTickCount() override { return static_cast<uint32_t>(clock_ms_); }
+  void Sleep(uint32_t ms) override;
+  AudioSystem& Audio() override;
   bool CreateMainWindow(bool, std::string_view) override { return true; }
   void SetWindowTitle(std::string_view) override {}
   void DestroyMainWindow() override {}
@@ -51,7 +53,7 @@ class HeadlessPlatform : public Platform {
   void AfterFrameTick(bool waiting) override;
   MessageBoxAnswer ShowMessageBox(std::string_view text_sjis, std::string_view caption_sjis,
                                   MessageBoxKind kind) override;
-  void Beep() override {}
+  void Beep() override { Audio().Beep(); }
   bool StartProcess(std::string_view command_line) override;
   void OnScriptError(std::string_view file_sjis, int line, std::string_view message_sjis,
                      std::string_view detail_sjis) override;
@@ -70,19 +72,14 @@ class HeadlessPlatform : public Platform {
     int source_line = 0;
   };
 
-  class Device;
   bool ParseLine(const std::string& line, int number, std::string* error);
-  // Moves the virtual clock on; open wave-out devices play up to the new time.
-  void AdvanceClock(uint32_t ms);
 
   HeadlessOptions options_;
   std::deque<ScriptedEvent> events_;
   std::function<bool()> waits_only_for_input_;
   std::function<std::string()> where_;
   FILE* trace_ = nullptr;
-  // Read by wave-out devices from their writers' threads.
-  std::atomic<long long> clock_ms_{0};
-  std::vector<Device*> devices_;
+  long long clock_ms_ = 0;
   long long ticks_ = 0;
   long long last_delivery_tick_ = -1;
   long long hold_until_ms_ = 0;
@@ -91,6 +88,9 @@ class HeadlessPlatform : public Platform {
   bool timed_out_ = false;
   bool input_exhausted_ = false;
   Surface last_frame_;
+  std::unique_ptr<AudioSystem> audio_;
+  FILE* audio_out_ = nullptr;
+  uint64_t audio_out_frames_ = 0;
 };
 
 }  // namespace piko
