@@ -97,6 +97,10 @@ struct CdTrack {
   uint64_t bytes = 0;     // raw: length
 };
 
+// "track2.ogg", "Track02.FLAC": the track number of a ripped CD track's
+// file name, or -1.
+int CdTrackNumberOf(const std::string& file_name);
+
 // The tracks of the "disc" in the game folder: files "trackN.ext" (one or
 // two digits; .ogg .flac .mp3 .wav .opus) in the folder or its cd/CD
 // subfolder, else the audio tracks of a cue sheet there. In number order.

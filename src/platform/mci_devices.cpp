@@ -381,8 +381,9 @@ class RawCdSource : public MixerSource {
 
 constexpr const char* kTrackExtensions[] = {".ogg", ".flac", ".mp3", ".wav", ".opus"};
 
-// "track2.ogg", "Track02.FLAC": the track number, or -1.
-int TrackNumberOf(const std::string& name) {
+}  // namespace
+
+int CdTrackNumberOf(const std::string& name) {
   std::string lower;
   for (char c : name) lower.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
   if (lower.compare(0, 5, "track") != 0) return -1;
@@ -401,8 +402,6 @@ int TrackNumberOf(const std::string& name) {
   }
   return -1;
 }
-
-}  // namespace
 
 std::shared_ptr<MixerSource> CreateRawCdSource(const CdTrack& track) {
   FILE* f = std::fopen(track.path.c_str(), "rb");
@@ -499,7 +498,7 @@ std::vector<CdTrack> FindCdTracks(const std::string& folder) {
     }
     std::sort(names.begin(), names.end());
     for (const std::string& name : names) {
-      int n = TrackNumberOf(name);
+      int n = CdTrackNumberOf(name);
       if (n >= 1 && std::none_of(tracks.begin(), tracks.end(), [&](const CdTrack& t) { return t.number == n; })) {
         CdTrack t;
         t.number = n;

@@ -103,7 +103,7 @@ bool ReadMidiFile(const uint8_t* data, size_t size, MidiFileInfo* info) {
     }
     pos += 8 + length;
   }
-  if (info->tracks == 0) return false;
+  if (info->tracks < declared) return false;
 
   if (info->division & 0x8000) {
     int fps = -static_cast<int8_t>(info->division >> 8);
@@ -175,8 +175,8 @@ class FluidEngine {
 
 class FluidMidiSource : public MixerSource {
  public:
-  FluidMidiSource(std::shared_ptr<FluidEngine> engine, std::vector<uint8_t> bytes)
-      : engine_(std::move(engine)), bytes_(std::move(bytes)) {
+  FluidMidiSource(std::shared_ptr<FluidEngine> engine, std::vector<uint8_t> bytes, uint64_t length_frames)
+      : engine_(std::move(engine)), bytes_(std::move(bytes)), left_(length_frames) {
     std::lock_guard<std::mutex> lock(engine_->mutex());
     fluid_synth_system_reset(engine_->synth());
     player_ = new_fluid_player(engine_->synth());
@@ -199,12 +199,15 @@ class FluidMidiSource : public MixerSource {
   size_t Read(float* out, size_t frames) override {
     std::lock_guard<std::mutex> lock(engine_->mutex());
     if (done_) return 0;
-    if (fluid_player_get_status(player_) != FLUID_PLAYER_PLAYING) {
+    // The piece ends with its last event, as the sequencer device reported.
+    if (left_ == 0 || fluid_player_get_status(player_) != FLUID_PLAYER_PLAYING) {
       done_ = true;
       return 0;
     }
-    fluid_synth_write_float(engine_->synth(), static_cast<int>(frames), out, 0, 2, out, 1, 2);
-    return frames;
+    size_t n = static_cast<size_t>(std::min<uint64_t>(frames, left_));
+    fluid_synth_write_float(engine_->synth(), static_cast<int>(n), out, 0, 2, out, 1, 2);
+    left_ -= n;
+    return n;
   }
   bool Finished() const override {
     std::lock_guard<std::mutex> lock(engine_->mutex());
@@ -215,6 +218,7 @@ class FluidMidiSource : public MixerSource {
   std::shared_ptr<FluidEngine> engine_;
   std::vector<uint8_t> bytes_;
   fluid_player_t* player_ = nullptr;
+  uint64_t left_;
   bool done_ = false;
 };
 
@@ -245,6 +249,7 @@ class SilenceSource : public MixerSource {
 
 std::shared_ptr<MixerSource> CreateMidiSource(const std::string& soundfont, std::vector<uint8_t> bytes,
                                               const MidiFileInfo& info) {
+  uint64_t frames = static_cast<uint64_t>(std::min(info.seconds, 24.0 * 3600) * kMixRate) + 1;
   std::shared_ptr<FluidEngine> engine = soundfont.empty() ? nullptr : FluidEngine::For(soundfont);
   if (!engine) {
     static bool told = false;
@@ -258,10 +263,9 @@ std::shared_ptr<MixerSource> CreateMidiSource(const std::string& soundfont, std:
         std::fprintf(stderr, "piko: cannot load the soundfont %s; MIDI music stays silent.\n", soundfont.c_str());
       }
     }
-    double frames = std::min(info.seconds, 24.0 * 3600) * kMixRate;
-    return std::make_shared<SilenceSource>(static_cast<uint64_t>(frames) + 1);
+    return std::make_shared<SilenceSource>(frames);
   }
-  return std::make_shared<FluidMidiSource>(std::move(engine), std::move(bytes));
+  return std::make_shared<FluidMidiSource>(std::move(engine), std::move(bytes), frames);
 }
 
 }  // namespace piko

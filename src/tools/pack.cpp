@@ -8,6 +8,7 @@
 
 #include "audio/mpeg/sp3_scramble.h"
 #include "base/sjis.h"
+#include "platform/audio_sources.h"
 #include "script/script.h"
 
 namespace piko {
@@ -79,9 +80,9 @@ struct Kind {
 };
 
 constexpr Kind kKinds[] = {
-    {".scn", ".st1", Kind::kScenario}, {".txt", ".txt", Kind::kPlainText}, {".ini", ".ini", Kind::kPlainText},
-    {".bmp", ".sb1", Kind::kAsStored}, {".jpg", ".sj1", Kind::kScrambled}, {".jpeg", ".sj1", Kind::kScrambled},
-    {".wav", ".sw1", Kind::kAsStored}, {".mid", ".sm1", Kind::kAsStored},  {".mp3", ".sp3", Kind::kMp3Scrambled},
+    {".scn", ".st1", Kind::kScenario},  {".txt", ".txt", Kind::kPlainText}, {".ini", ".ini", Kind::kPlainText},
+    {".bmp", ".sb1", Kind::kAsStored},  {".jpg", ".sj1", Kind::kScrambled}, {".jpeg", ".sj1", Kind::kScrambled},
+    {".wav", ".sw1", Kind::kAsStored},  {".mid", ".sm1", Kind::kAsStored},  {".mp3", ".sp3", Kind::kMp3Scrambled},
 };
 
 void ScrambleMp3(std::string* bytes) { UnscrambleSp3Bytes(reinterpret_cast<uint8_t*>(bytes->data()), bytes->size()); }
@@ -157,54 +158,40 @@ bool ConvertFolder(const std::string& src, const std::string& dst, std::string* 
 
 bool PackFolder(const std::string& src, const std::string& dst, std::vector<std::string>* warnings,
                 std::string* error) {
-  return ConvertFolder(src, dst, error,
-                       [&](const fs::path& rel, const std::string& ext, std::string* bytes, fs::path* out) {
-                         std::vector<std::string> file_warnings;
-                         for (const Kind& k : kKinds) {
-                           if (ext != k.authoring) continue;
-                           out->replace_extension(k.game);
-                           switch (k.form) {
-                             case Kind::kScenario:
-                               *bytes = PackScenario(*bytes, &file_warnings);
-                               break;
-                             case Kind::kPlainText:
-                               *bytes = PackPlainText(*bytes, &file_warnings);
-                               break;
-                             case Kind::kScrambled:
-                               ScrambleBytes(bytes);
-                               break;
-                             case Kind::kMp3Scrambled:
-                               ScrambleMp3(bytes);
-                               break;
-                             case Kind::kAsStored:
-                               break;
-                           }
-                           break;
-                         }
-                         for (const std::string& w : file_warnings) warnings->push_back(rel.string() + ": " + w);
-                       });
+  return ConvertFolder(src, dst, error, [&](const fs::path& rel, const std::string& ext, std::string* bytes,
+                                            fs::path* out) {
+    std::vector<std::string> file_warnings;
+    // CD track files keep their names and bytes ("track02.wav" is no sound effect).
+    if (CdTrackNumberOf(rel.filename().string()) >= 0) return;
+    for (const Kind& k : kKinds) {
+      if (ext != k.authoring) continue;
+      out->replace_extension(k.game);
+      switch (k.form) {
+        case Kind::kScenario: *bytes = PackScenario(*bytes, &file_warnings); break;
+        case Kind::kPlainText: *bytes = PackPlainText(*bytes, &file_warnings); break;
+        case Kind::kScrambled: ScrambleBytes(bytes); break;
+        case Kind::kMp3Scrambled: ScrambleMp3(bytes); break;
+        case Kind::kAsStored: break;
+      }
+      break;
+    }
+    for (const std::string& w : file_warnings) warnings->push_back(rel.string() + ": " + w);
+  });
 }
 
 bool UnpackFolder(const std::string& src, const std::string& dst, std::string* error) {
-  return ConvertFolder(src, dst, error, [](const fs::path&, const std::string& ext, std::string* bytes, fs::path* out) {
+  return ConvertFolder(src, dst, error, [](const fs::path& rel, const std::string& ext, std::string* bytes,
+                                           fs::path* out) {
+    if (CdTrackNumberOf(rel.filename().string()) >= 0) return;
     for (const Kind& k : kKinds) {
       if (ext != k.game) continue;
       out->replace_extension(k.authoring);
       switch (k.form) {
-        case Kind::kScenario:
-          *bytes = UnpackScenario(*bytes);
-          break;
-        case Kind::kPlainText:
-          *bytes = UnpackPlainText(*bytes);
-          break;
-        case Kind::kScrambled:
-          ScrambleBytes(bytes);
-          break;
-        case Kind::kMp3Scrambled:
-          ScrambleMp3(bytes);
-          break;
-        case Kind::kAsStored:
-          break;
+        case Kind::kScenario: *bytes = UnpackScenario(*bytes); break;
+        case Kind::kPlainText: *bytes = UnpackPlainText(*bytes); break;
+        case Kind::kScrambled: ScrambleBytes(bytes); break;
+        case Kind::kMp3Scrambled: ScrambleMp3(bytes); break;
+        case Kind::kAsStored: break;
       }
       break;
     }
