@@ -46,8 +46,8 @@ void ShowNotice(Game& g, const std::string_view (&lines)[12]) {
     Present(g);
   }
   g.platform->Beep();
-  g.shell.click_wait = 1;
-  g.shell.error_pause = 1;
+  g.shell.waits[Wait::kClick] = 1;
+  g.shell.waits[Wait::kErrorPause] = 1;
 }
 
 void ShowSingleChannelNotice(Game& g) {

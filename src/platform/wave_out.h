@@ -120,7 +120,7 @@ class BufferedWaveOut : public WaveOut {
   uint32_t volume_ = 0xFFFFFFFF;
   WaveBuffer* head_ = nullptr;  // playing
   WaveBuffer* tail_ = nullptr;
-  uint32_t head_offset_ = 0;    // bytes of the head already played
+  uint32_t head_offset_ = 0;  // bytes of the head already played
 };
 
 }  // namespace piko

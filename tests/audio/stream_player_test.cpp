@@ -219,6 +219,13 @@ TEST(BufferedWaveOut, OnAClockItCompletesBuffersAsTheyPlayAndWaitsForItsWriter) 
   }
   device.Write(&b);
   EXPECT_EQ(device.Unprepare(&b), kWaveStillPlaying);
+  // The next buffer comes late, once the first is done; the mix waits for
+  // it instead of leaving a gap.
+  std::thread writer([&] {
+    while (done == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    device.Write(&c);
+  });
   int16_t out[48 * 2 * 100];
   int ms = 0;
   while (done == 0 && ms < 1000) {
@@ -226,11 +233,6 @@ TEST(BufferedWaveOut, OnAClockItCompletesBuffersAsTheyPlayAndWaitsForItsWriter) 
     ++ms;
   }
   EXPECT_EQ(ms, 209);
-  // The next buffer comes late; the mix waits for it instead of a gap.
-  std::thread writer([&] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
-    device.Write(&c);
-  });
   mixer.RenderS16(out, 48 * 100);
   writer.join();
   int silent = 0;
