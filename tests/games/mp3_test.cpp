@@ -3,7 +3,10 @@
 // start-up question, and the temporary copy.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstring>
 #include <filesystem>
+#include <thread>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -11,6 +14,7 @@
 #include "audio/mpeg/mpeg_frames.h"
 #include "audio/mpeg/sp3_scramble.h"
 #include "base/sjis.h"
+#include "audio/mpeg/mpeg_test_support.h"
 #include "support/process.h"
 
 namespace piko {
@@ -18,15 +22,16 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::ProcessResult;
+using testing::ReadFileText;
 using testing::ReadRgbPng;
 using testing::RunProcess;
 using testing::SplitLines;
 
-std::vector<uint8_t> Song(int frames) {
+std::vector<uint8_t> Song(int frames, int sampling_index = 0) {
   std::vector<uint8_t> bytes;
   for (int i = 0; i < frames; ++i) {
     mpeg_test::Layer3FrameSpec spec;
-    spec.sampling_index = 0;
+    spec.sampling_index = sampling_index;
     spec.part2_3_length = 400;
     spec.big_values = 60;
     spec.global_gain = 150;
@@ -51,7 +56,7 @@ struct Mp3Game {
     fs::copy(fs::path(PIKO_BINARY_DIR) / "tests/games/mp3", game, fs::copy_options::recursive);
     fs::create_directories(game / "音楽");
     WriteBytes(game / "音楽/song.sp3", Song(40), true);
-    WriteBytes(game / "音楽/short.sp3", Song(10), true);
+    WriteBytes(game / "音楽/short.sp3", Song(10, 1), true);  // 48 kHz: the mix's own rate
     WriteBytes(game / "音楽/notmpeg.sp3", std::vector<uint8_t>(20000, 0x41), true);
     if (!ini_extra_sjis.empty()) std::ofstream(game / "piko.ini", std::ios::app | std::ios::binary) << ini_extra_sjis;
   }
@@ -59,7 +64,7 @@ struct Mp3Game {
   // long as the music should play on.
   ProcessResult Play(std::vector<std::string> extra) {
     std::string input = "screenshot " + Shot(0) + "\nclick 1 1\nscreenshot " + Shot(1) +
-                        "\nclick 1 1\nwait 3000\nclick 1 1\nwait 500\nclick 1 1\nwait 2000\nclick 1 1\n";
+                        "\nwait 3000\nclick 1 1\nwait 500\nclick 1 1\nwait 2000\nclick 1 1\n";
     std::ofstream(dir / "input") << input;
     std::vector<std::string> args = {PIKO_PLAYER, "--headless", "--input", (dir / "input").string()};
     args.insert(args.end(), extra.begin(), extra.end());
@@ -134,6 +139,103 @@ TEST(Mp3Game, TheStartUpQuestionAnsweredNoSelectsTheSystemPlayer) {
   // The system player refuses a file that is not MPEG audio with its own
   // notice rather than the built-in decoder's fault text.
   EXPECT_EQ(r.err.find("ＭＰ３ファイルをオープンできません。"), std::string::npos) << r.err;
+}
+
+// The mix of a run (48 kHz stereo) and the times its lines ran.
+struct Heard {
+  std::vector<int16_t> mix;
+  std::vector<long> line_ms = std::vector<long>(40, -1);
+  long Frame(long ms) const { return ms * 48; }
+  int Peak(long from_ms, long to_ms) const {
+    int peak = 0;
+    for (long i = Frame(from_ms) * 2; i < Frame(to_ms) * 2 && i < static_cast<long>(mix.size()); ++i) {
+      peak = std::max(peak, std::abs(static_cast<int>(mix[i])));
+    }
+    return peak;
+  }
+  // The longest run of silent milliseconds within [from, to).
+  int LongestGapMs(long from_ms, long to_ms) const {
+    int longest = 0, run = 0;
+    for (long ms = from_ms; ms < to_ms; ++ms) {
+      run = Peak(ms, ms + 1) == 0 ? run + 1 : 0;
+      longest = std::max(longest, run);
+    }
+    return longest;
+  }
+};
+
+Heard PlayHeard(Mp3Game& g, std::vector<std::string> extra, std::string* err = nullptr) {
+  std::string wave = (g.dir / "mix.wav").string(), trace = (g.dir / "trace").string();
+  extra.insert(extra.end(), {"--audio-out", wave, "--trace", trace});
+  ProcessResult r = g.Play(extra);
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  if (err) *err = r.err;
+  Heard h;
+  std::string bytes = ReadFileText(wave);
+  if (bytes.size() > 44) {
+    h.mix.resize((bytes.size() - 44) / 2);
+    std::memcpy(h.mix.data(), bytes.data() + 44, h.mix.size() * 2);
+  }
+  for (const std::string& line : SplitLines(ReadFileText(trace))) {
+    size_t at = line.find(" start.st1:");
+    if (at == std::string::npos) continue;
+    int number = std::atoi(line.c_str() + at + 11);
+    if (number > 0 && number < 40 && h.line_ms[number] < 0) h.line_ms[number] = std::atol(line.c_str());
+  }
+  return h;
+}
+
+TEST(Mp3Game, TheMixHoldsTheMusicLoopedStoppedAndPlayedOut) {
+  Mp3Game g("mix");
+  Heard h = PlayHeard(g, {});
+  const long loop = h.line_ms[11], stop = h.line_ms[16], second = h.line_ms[22], end = h.line_ms[25];
+  ASSERT_TRUE(loop > 0 && stop > loop + 2500 && second > stop && end > second + 1500) << loop << " " << stop;
+  // The loop goes on from the copy although the path changed, without gaps.
+  EXPECT_GT(h.Peak(loop + 50, loop + 150), 1000);
+  EXPECT_LE(h.LongestGapMs(loop + 50, stop), 10);
+  // A stop cuts at once; the next play stops the one before it.
+  EXPECT_EQ(h.Peak(stop + 5, second), 0);
+  // The last play is heard whole, sample for sample, then silence.
+  std::vector<uint8_t> bytes = Song(10, 1);
+  mpeg_test::DecodedStream want = mpeg_test::DecodeStream(bytes, mpeg::Options());
+  std::vector<int16_t> pcm;
+  for (const auto& f : want.frames) pcm.insert(pcm.end(), f.pcm.begin(), f.pcm.end());
+  size_t first = h.Frame(second) * 2;
+  while (first < h.mix.size() && h.mix[first] == 0) ++first;
+  size_t lead = 0;
+  while (lead < pcm.size() && pcm[lead] == 0) ++lead;
+  first -= std::min(first, lead - lead % 2);
+  ASSERT_LT(first + pcm.size(), h.mix.size());
+  int worst = 0;
+  for (size_t i = 0; i < pcm.size(); ++i) worst = std::max(worst, std::abs(h.mix[first + i] - pcm[i]));
+  EXPECT_LE(worst, 1);
+  EXPECT_EQ(h.Peak(static_cast<long>(first + pcm.size()) / 96 + 2, end), 0);
+}
+
+TEST(Mp3Game, TheMixIsTheSameOnEveryRunHoweverBusyTheMachine) {
+  Mp3Game g("repeat");
+  Heard calm = PlayHeard(g, {});
+  std::atomic<bool> busy{true};
+  std::vector<std::thread> load;
+  for (int i = 0; i < 4; ++i) {
+    load.emplace_back([&] {
+      volatile uint64_t x = 0;
+      while (busy) x = x + 1;
+    });
+  }
+  Heard loaded = PlayHeard(g, {});
+  busy = false;
+  for (std::thread& t : load) t.join();
+  EXPECT_GT(calm.mix.size(), 48000u * 5);
+  EXPECT_TRUE(calm.mix == loaded.mix);
+}
+
+TEST(Mp3Game, TheSystemPlayerPlaysTheMusicToo) {
+  Mp3Game g("system", std::string("\r\n") + "＃ＭＰ３選択"_sj + "\r\n");
+  Heard h = PlayHeard(g, {"--answer", "no"});
+  const long loop = h.line_ms[11];
+  ASSERT_GT(loop, 0);
+  EXPECT_GT(h.Peak(loop + 50, loop + 2000), 100);  // FFmpeg reads the noise frames its own way
 }
 
 }  // namespace
