@@ -50,6 +50,15 @@ bool ParseOptions(int argc, char** argv, Options* o, std::string* error) {
         *error = "--max-ms takes a number of milliseconds";
         return false;
       }
+    } else if (a == "--seed") {
+      if (!value(&v)) return false;
+      char* end = nullptr;
+      errno = 0;
+      o->seed = std::strtoll(v.c_str(), &end, 10);
+      if (v.empty() || *end != '\0' || errno != 0 || o->seed < 0 || o->seed > 0xFFFFFFFFLL) {
+        *error = "--seed takes a number from 0 to 4294967295";
+        return false;
+      }
     } else if (a == "--answer") {
       if (!value(&v)) return false;
       if (v != "yes" && v != "no") {

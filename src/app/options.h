@@ -12,6 +12,7 @@ struct Options {
   std::string screenshot_file;
   std::string dump_vars_file;
   long long max_ms = -1;
+  long long seed = -1;  // -1: the random generator is seeded from the time
   bool answer_yes = true;
   bool loop = false;
   bool errors_wait = false;

@@ -19,7 +19,7 @@ void DeleteTemporaryFile(const char* name) {
 void StartSweepInstance(Game& g) {
   std::string path = ProgramFilePath();
   if (path.empty()) return;
-  g.platform->StartProcess(SweepCommandLine(path, CurrentProcessId()));
+  g.platform->processes().StartProcess(SweepCommandLine(path, CurrentProcessId()));
 }
 
 }  // namespace
@@ -49,7 +49,7 @@ void Shutdown(Game& g) {
   StartSweepInstance(g);
   DeleteGdiObjects(g);
   ReleaseDisplay(g);
-  g.platform->DestroyMainWindow();
+  g.platform->window().DestroyMainWindow();
   g.shell.main_window = 0;
   g.shell.quit_requested = 1;
 }
@@ -75,11 +75,12 @@ void ResetSoundAndEffects(Game& g) {
   g.shell.waits[Wait::kFadeOut] = 0;
   g.shell.waits[Wait::kOverlap] = 0;
   GfxState& d = g.gfx;
-  d.layers[LayerId::kBackground].on = d.layers[LayerId::kPerson].on = d.layers[LayerId::kForeground].on =
-      d.layers[LayerId::kTop].on = 0;
-  for (PartialPicture& p : d.partials) p.shown = p.animating = 0;
-  d.layers[LayerId::kPerson].anim_on = d.layers[LayerId::kPerson].anim_frame = 0;
-  d.layers[LayerId::kForeground].anim_on = d.layers[LayerId::kForeground].anim_frame = 0;
+  for (Layer& layer : d.layers) {
+    layer.on = false;
+    layer.anim_on = false;
+    layer.anim_frame = 0;
+  }
+  for (PartialPicture& p : d.partials) p.shown = p.animating = false;
   d.translucency_enabled = 1;
   g.shell.anime_interval_ms = 40;
 }
