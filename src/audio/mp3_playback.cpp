@@ -45,7 +45,7 @@ void ShowNotice(Game& g, const std::string_view (&lines)[12]) {
     }
     Present(g);
   }
-  g.platform->Beep();
+  g.platform->dialogs().Beep();
   g.shell.waits[Wait::kClick] = 1;
   g.shell.waits[Wait::kErrorPause] = 1;
 }
