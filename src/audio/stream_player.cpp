@@ -29,6 +29,7 @@ int WaveOutSink::open(const SinkFormat& format) {
     std::lock_guard<std::mutex> lock(mutex_);
     free_ = kBuffers;
     woken_ = false;
+    closed_ = false;
   }
   // The device's thread only gives a buffer back; nothing else runs there.
   int result = device_->Open(wf, [this](WaveBuffer*) {
@@ -84,6 +85,12 @@ int WaveOutSink::drain() {
   return 0;
 }
 
+void WaveOutSink::settle() {
+  if (!device_ || !device_->PacedByClock()) return;
+  std::unique_lock<std::mutex> lock(mutex_);
+  freed_.wait(lock, [this] { return closed_ || free_ < kBuffers; });
+}
+
 void WaveOutSink::wake() {
   std::lock_guard<std::mutex> lock(mutex_);
   woken_ = true;
@@ -114,6 +121,9 @@ int WaveOutSink::close() {
   }
   device_->Close();
   open_ = false;
+  std::lock_guard<std::mutex> lock(mutex_);
+  closed_ = true;
+  freed_.notify_all();
   return 1;
 }
 
@@ -178,7 +188,12 @@ int StreamPlayer::close() {
   return 1;
 }
 
-int StreamPlayer::state() { return state_.load(std::memory_order_acquire); }
+int StreamPlayer::state() {
+  // On a virtual clock the answer must not depend on how far the stream
+  // thread has come: when all it queued has played, wait for its next step.
+  if (state_ == kPlaying && sink_) sink_->settle();
+  return state_.load(std::memory_order_acquire);
+}
 
 void StreamPlayer::JoinThread() {
   if (thread_.joinable()) thread_.join();

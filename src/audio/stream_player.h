@@ -44,6 +44,9 @@ class PcmSink {
   virtual int drain() = 0;
   // Ends a wait in write or drain (from another thread).
   virtual void wake() = 0;
+  // On a clock that waits for the writer: returns once the writer has
+  // queued more or closed the sink, when everything queued has played.
+  virtual void settle() {}
 };
 
 inline constexpr int kSinkInterrupted = 2;
@@ -86,6 +89,7 @@ class WaveOutSink : public PcmSink {
   int set_volume(int left, int right) override;
   int drain() override;
   void wake() override;
+  void settle() override;
 
   static constexpr int kBuffers = 4;
 
@@ -99,6 +103,7 @@ class WaveOutSink : public PcmSink {
   std::condition_variable freed_;
   int free_ = 0;
   bool woken_ = false;
+  bool closed_ = true;  // open_ as other threads may read it
 };
 
 class StreamPlayer : public MusicPlayer {

@@ -61,6 +61,8 @@ class WaveOut {
   // virtual clock time then waits for that thread instead of running the
   // device dry; in real time it changes nothing.
   virtual void HoldClockForWriter() {}
+  // True when the device plays by a clock that waits for a held writer.
+  virtual bool PacedByClock() const { return false; }
 };
 
 class Mixer;
@@ -90,6 +92,7 @@ class BufferedWaveOut : public WaveOut {
   int SetVolume(uint32_t volume) override;
   int Close() override;
   void HoldClockForWriter() override;
+  bool PacedByClock() const override { return paced_; }
 
   // Takes up to `frames` frames of 16-bit PCM in the open format, volume
   // applied; returns how many. Paced by a clock and held, it waits for the

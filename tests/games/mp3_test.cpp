@@ -6,15 +6,15 @@
 #include <atomic>
 #include <cstring>
 #include <filesystem>
-#include <thread>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "audio/mpeg/mpeg_frames.h"
+#include "audio/mpeg/mpeg_test_support.h"
 #include "audio/mpeg/sp3_scramble.h"
 #include "base/sjis.h"
-#include "audio/mpeg/mpeg_test_support.h"
 #include "support/process.h"
 
 namespace piko {
