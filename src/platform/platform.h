@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "platform/audio.h"
+#include "platform/movie_player.h"
 #include "platform/surface.h"
 #include "platform/text_renderer.h"
 #include "platform/wave_out.h"
@@ -155,6 +156,10 @@ class Platform {
   // device plays through the mixer of Audio() as one more source.
   virtual int WaveOutDeviceCount() { return 2; }
   virtual std::unique_ptr<WaveOut> CreateWaveOut() { return std::make_unique<BufferedWaveOut>(&Audio().mixer(), true); }
+
+  // A movie player for one movie ("＃ムービー"), its sound going to Audio();
+  // null when none can be made.
+  virtual std::unique_ptr<MoviePlayer> CreateMoviePlayer() { return CreateFfmpegMoviePlayer(&Audio()); }
 
   // The seed of the game's random generator: the time in seconds at
   // start-up, unless a seed was given for a repeatable run.
