@@ -2,6 +2,7 @@
 BUILD ?= build
 CHECK_BUILD ?= build-check
 BENCH_BUILD ?= build-bench
+TSAN_BUILD ?= build-tsan
 JOBS ?= $(shell nproc)
 
 .PHONY: all deps build run test check tsan bench clean
@@ -43,11 +44,17 @@ check: deps
 # the devices) under ThreadSanitizer.
 TSAN_AUDIO_SOURCES = tests/platform/mixer_thread_test.cpp $(wildcard src/platform/audio_*.cpp src/platform/mci*.cpp) \
   src/platform/midi.cpp src/platform/files.cpp src/base/sjis.cpp
-tsan: build
+tsan-audio: build
 	clang++-14 -std=c++20 -O1 -g -fsanitize=thread -Isrc -I$(BUILD)/generated -DPIKO_SOURCE_DIR=\"$(CURDIR)\" \
 	  $(TSAN_AUDIO_SOURCES) $$(pkg-config --cflags --libs libavformat libavcodec libavutil libswresample fluidsynth) \
 	  -lgtest -lgtest_main -lpthread -o $(BUILD)/audio_tsan
 	./$(BUILD)/audio_tsan
+# The tests of the threads (the MP3 stream thread and the wave-out device)
+# under ThreadSanitizer.
+tsan: deps tsan-audio
+	CC=clang-14 CXX=clang++-14 cmake -S . -B $(TSAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPIKO_TSAN=ON
+	cmake --build $(TSAN_BUILD) -j $(JOBS) --target piko_thread_tests
+	TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" ./$(TSAN_BUILD)/piko_thread_tests
 
 bench: deps
 	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release
@@ -55,4 +62,4 @@ bench: deps
 	./$(BENCH_BUILD)/piko_bench
 
 clean:
-	rm -rf $(BUILD) $(CHECK_BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(CHECK_BUILD) $(BENCH_BUILD) $(TSAN_BUILD)

@@ -83,6 +83,7 @@ int main(int argc, char** argv) {
     h.max_ms = o.max_ms;
     h.answer_yes = o.answer_yes;
     h.errors_wait = o.errors_wait;
+    h.wave_devices = o.wave_devices;
     h.audio_out = o.audio_out;
     h.audio = audio;
     auto owned = std::make_unique<piko::HeadlessPlatform>(h);

@@ -11,7 +11,7 @@ const char* UsageText() {
          "            [--soundfont FILE] [GAME_DIR]\n"
          "       piko --headless [--input FILE] [--trace FILE] [--screenshot FILE] [--dump-vars FILE]\n"
          "                       [--max-ms N] [--answer yes|no] [--loop] [--errors-wait]\n"
-         "                       [--audio-out FILE.wav] [--soundfont FILE] [GAME_DIR]\n"
+         "                       [--audio-out FILE.wav] [--soundfont FILE] [--wave-devices N] [GAME_DIR]\n"
          "       piko --help | --version\n";
 }
 
@@ -66,6 +66,15 @@ bool ParseOptions(int argc, char** argv, Options* o, std::string* error) {
         return false;
       }
       o->answer_yes = v == "yes";
+    } else if (a == "--wave-devices") {
+      if (!value(&v)) return false;
+      char* end = nullptr;
+      long n = std::strtol(v.c_str(), &end, 10);
+      if (v.empty() || *end != '\0' || n < 0 || n > 99) {
+        *error = "--wave-devices takes a number from 0 to 99";
+        return false;
+      }
+      o->wave_devices = static_cast<int>(n);
     } else if (a == "--audio-out") {
       if (!value(&o->audio_out)) return false;
     } else if (a == "--soundfont") {

@@ -16,6 +16,7 @@ struct Options {
   bool answer_yes = true;
   bool loop = false;
   bool errors_wait = false;
+  int wave_devices = 2;
   int window_mode = -1;  // -1: as piko.ini says; 1 window; 0 full screen
   bool pixel_format_555 = false;
   std::string audio_out;  // headless: the mix as a WAVE file

@@ -1,6 +1,8 @@
 // Audio: wave, MIDI and CD commands, MP3 playback, wave-out streaming.
 #pragma once
 
+#include "audio/mp3.h"
+
 namespace piko {
 
 struct Game;
@@ -21,6 +23,7 @@ struct AudioState {
   int mp3_mode = 1;  // 1 built-in decoder, 0 the system's MPEG player
   int single_channel_warning = 0;
   int choice_beep_off = 0;
+  Mp3State mp3;
 };
 
 // Commands.
@@ -37,8 +40,10 @@ void PlayMp3(Game& g);          // "＃ＭＰ３"
 void PollSoundDevices(Game& g);  // wave, CD, looped sound, MIDI and MP3 polls
 int CountWaveOutDevices(Game& g);
 void InitAudioStream(Game& g);
-void StopAllSound(Game& g);  // shutdown: every device, temporary copies
-void ResetSound(Game& g);    // restart: wave and CD stop, MIDI and MP3 go on
+void PollMp3(Game& g);           // after the sound polls: loops MP3 music
+void StopMp3AtShutdown(Game& g);
+void StopAllSound(Game& g);      // shutdown: every device, temporary copies
+void ResetSound(Game& g);        // restart: wave and CD stop, MIDI and MP3 go on
 void PlayHoverSound(Game& g, const char* name);
 
 }  // namespace piko

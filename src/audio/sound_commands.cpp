@@ -242,7 +242,7 @@ void PollSoundDevices(Game& g) {
   }
 }
 
-int CountWaveOutDevices(Game&) { return 2; }
+int CountWaveOutDevices(Game& g) { return g.platform->WaveOutDeviceCount(); }
 
 void StopAllSound(Game& g) {
   StopWavePlayer(g);

@@ -119,5 +119,6 @@ bool ReadGameFileBytes(const std::string& path, std::vector<uint8_t>* bytes);
 
 // Registers waveaudio, sequencer and cdaudio.
 void RegisterStandardMciDevices(Mci& mci);
+void RegisterMpegVideoDevice(Mci& mci);
 
 }  // namespace piko

@@ -525,6 +525,7 @@ void RegisterStandardMciDevices(Mci& mci) {
   mci.RegisterDeviceType("waveaudio", OpenWave);
   mci.RegisterDeviceType("sequencer", OpenSequencer);
   mci.RegisterDeviceType("cdaudio", OpenCd);
+  RegisterMpegVideoDevice(mci);
 }
 
 }  // namespace piko

@@ -15,6 +15,7 @@
 #include "platform/movie_player.h"
 #include "platform/surface.h"
 #include "platform/text_renderer.h"
+#include "platform/wave_out.h"
 
 namespace piko {
 
@@ -150,6 +151,11 @@ class Platform {
     }
     return *audio_;
   }
+
+  // Wave-out devices (waveOutGetNumDevs; waveOutOpen on WAVE_MAPPER). A
+  // device plays through the mixer of Audio() as one more source.
+  virtual int WaveOutDeviceCount() { return 2; }
+  virtual std::unique_ptr<WaveOut> CreateWaveOut() { return std::make_unique<BufferedWaveOut>(&Audio().mixer(), true); }
 
   // A movie player for one movie ("＃ムービー"), its sound going to Audio();
   // null when none can be made.

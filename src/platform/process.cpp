@@ -2,7 +2,10 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
+#include <sched.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <spawn.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -12,6 +15,18 @@
 extern char** environ;
 
 namespace piko {
+
+void RaiseThreadPriority() {
+  sched_param param{};
+  param.sched_priority = sched_get_priority_min(SCHED_RR);
+  if (pthread_setschedparam(pthread_self(), SCHED_RR, &param) == 0) return;
+  // Without the right to real-time scheduling, the lowest nice value this
+  // thread may take.
+  pid_t tid = static_cast<pid_t>(::syscall(SYS_gettid));
+  for (int nice = -20; nice < 0; ++nice) {
+    if (::setpriority(PRIO_PROCESS, static_cast<id_t>(tid), nice) == 0) return;
+  }
+}
 
 std::string ProgramFilePath() {
   char path[4096];

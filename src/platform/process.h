@@ -22,6 +22,10 @@ std::vector<std::string> SplitCommandLine(std::string_view command_line);
 // to /dev/null) and without waiting for it. Returns false when it fails.
 bool StartDetachedProcess(std::string_view command_line);
 
+// Gives the calling thread the highest priority the system allows it
+// (real-time scheduling when permitted, else the best nice value).
+void RaiseThreadPriority();
+
 // Waits without time limit until the process has ended; returns at once
 // when there is no such process.
 void WaitForProcessEnd(long process_number);

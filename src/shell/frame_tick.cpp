@@ -85,6 +85,7 @@ bool FrameTick(Game& g) {
   TimeLimitTick(g);
   g.text.hide_text_box = (sh.hide_text_toggle && g.text.text_box_mode) ? 1 : 0;
   PollSoundDevices(g);
+  PollMp3(g);
   UpdateClickMark(g);
   TrackPointerInWindow(g);
   g.platform->window().ShowArrowCursor(!(g.gfx.cursors[CursorId::kNormal].on && sh.pointer_in_client));

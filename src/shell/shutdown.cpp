@@ -42,6 +42,7 @@ void Shutdown(Game& g) {
   if (g.shell.quit_requested) return;
   StopMovie(g);
   StopAllSound(g);
+  StopMp3AtShutdown(g);
   DeleteTemporaryFile("MID_CPY");
   DeleteTemporaryFile("MP3_DECO");
   DeleteTemporaryFile("jp_deco");

@@ -46,18 +46,24 @@ bool EndsWithSp3(const char* path) {
 }
 
 int PrintUsage() {
-  std::fprintf(stderr, "usage: piko-tool mp3 IN OUT [--full-band]\n");
+  std::fprintf(stderr, "usage: piko-tool mp3 IN OUT [--full-band] [--free-format]\n");
   return 2;
 }
 
 }  // namespace
 
 int RunMp3Command(int argc, char** argv) {
-  if (argc < 3 || argc > 4) return PrintUsage();
+  if (argc < 3 || argc > 5) return PrintUsage();
   bool full_band = false;
-  if (argc == 4) {
-    if (std::strcmp(argv[3], "--full-band") != 0) return PrintUsage();
-    full_band = true;
+  // Free-format streams: the player refuses them; authors can still check one.
+  bool free_format = false;
+  for (int i = 3; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--full-band") == 0)
+      full_band = true;
+    else if (std::strcmp(argv[i], "--free-format") == 0)
+      free_format = true;
+    else
+      return PrintUsage();
   }
   const char* in_path = argv[1];
   const char* out_path = argv[2];
@@ -77,6 +83,7 @@ int RunMp3Command(int argc, char** argv) {
   auto decoder = std::make_unique<mpeg::Decoder>();
   mpeg::Options options;
   if (full_band) options.subband_limit = 32;
+  options.free_format = free_format;
   mpeg::init(*decoder, options);
 
   mpeg::Header header;

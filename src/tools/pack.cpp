@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "audio/mpeg/sp3_scramble.h"
 #include "base/sjis.h"
 #include "platform/audio_sources.h"
 #include "script/script.h"
@@ -75,17 +76,19 @@ std::string Lower(std::string s) {
 struct Kind {
   const char* authoring;  // extension in the authoring folder
   const char* game;       // extension in the game folder
-  enum Form { kScenario, kPlainText, kScrambled, kAsStored } form;
+  enum Form { kScenario, kPlainText, kScrambled, kMp3Scrambled, kAsStored } form;
 };
 
 constexpr Kind kKinds[] = {
     {".scn", ".st1", Kind::kScenario},  {".txt", ".txt", Kind::kPlainText}, {".ini", ".ini", Kind::kPlainText},
     {".bmp", ".sb1", Kind::kAsStored},  {".jpg", ".sj1", Kind::kScrambled}, {".jpeg", ".sj1", Kind::kScrambled},
-    {".wav", ".sw1", Kind::kAsStored},  {".mid", ".sm1", Kind::kAsStored},
+    {".wav", ".sw1", Kind::kAsStored},  {".mid", ".sm1", Kind::kAsStored},  {".mp3", ".sp3", Kind::kMp3Scrambled},
     // Movies play as they are, whatever their format.
     {".mpg", ".sa1", Kind::kAsStored},  {".mpeg", ".sa1", Kind::kAsStored}, {".avi", ".sa1", Kind::kAsStored},
     {".mov", ".sa1", Kind::kAsStored},  {".asf", ".sa1", Kind::kAsStored},  {".wmv", ".sa1", Kind::kAsStored},
 };
+
+void ScrambleMp3(std::string* bytes) { UnscrambleSp3Bytes(reinterpret_cast<uint8_t*>(bytes->data()), bytes->size()); }
 
 }  // namespace
 
@@ -166,6 +169,7 @@ bool PackFolder(const std::string& src, const std::string& dst, std::vector<std:
         case Kind::kScenario: *bytes = PackScenario(*bytes, &file_warnings); break;
         case Kind::kPlainText: *bytes = PackPlainText(*bytes, &file_warnings); break;
         case Kind::kScrambled: ScrambleBytes(bytes); break;
+        case Kind::kMp3Scrambled: ScrambleMp3(bytes); break;
         case Kind::kAsStored: break;
       }
       break;
@@ -185,6 +189,7 @@ bool UnpackFolder(const std::string& src, const std::string& dst, std::string* e
         case Kind::kScenario: *bytes = UnpackScenario(*bytes); break;
         case Kind::kPlainText: *bytes = UnpackPlainText(*bytes); break;
         case Kind::kScrambled: ScrambleBytes(bytes); break;
+        case Kind::kMp3Scrambled: ScrambleMp3(bytes); break;
         case Kind::kAsStored: break;
       }
       break;

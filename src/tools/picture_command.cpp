@@ -20,8 +20,8 @@ int RunPictureCommand(int argc, char** argv) {
   PixelFormat format = PixelFormat::kRgb565;
   for (int i = 3; i < argc; ++i) {
     std::string_view a = argv[i];
-    if (a == "--pixel-format" && i + 1 < argc && (std::string_view(argv[i + 1]) == "555" ||
-                                                   std::string_view(argv[i + 1]) == "565")) {
+    if (a == "--pixel-format" && i + 1 < argc &&
+        (std::string_view(argv[i + 1]) == "555" || std::string_view(argv[i + 1]) == "565")) {
       format = std::string_view(argv[++i]) == "555" ? PixelFormat::kRgb555 : PixelFormat::kRgb565;
     } else {
       std::fprintf(stderr, "piko-tool picture: unknown option %s\n", argv[i]);

@@ -19,7 +19,7 @@ const char kUsage[] =
     "       piko-tool unpack SRC OUT      game folder to authoring folder\n"
     "       piko-tool picture IN OUT.png [--pixel-format 565|555]\n"
     "                                     a picture as the player loads it, as PNG\n"
-    "       piko-tool mp3 IN OUT [--full-band]  decode MPEG audio to raw PCM\n";
+    "       piko-tool mp3 IN OUT [--full-band] [--free-format]  decode MPEG audio to raw PCM\n";
 
 bool ReadFile(const char* path, std::string* out) {
   std::ifstream in(path, std::ios::binary);
@@ -61,7 +61,8 @@ int Pack(int argc, char** argv, bool unpack) {
   }
   std::string error;
   std::vector<std::string> warnings;
-  bool ok = unpack ? piko::UnpackFolder(argv[2], argv[3], &error) : piko::PackFolder(argv[2], argv[3], &warnings, &error);
+  bool ok =
+      unpack ? piko::UnpackFolder(argv[2], argv[3], &error) : piko::PackFolder(argv[2], argv[3], &warnings, &error);
   for (const std::string& w : warnings) std::fprintf(stderr, "piko-tool: warning: %s\n", w.c_str());
   if (!ok) {
     std::fprintf(stderr, "piko-tool: %s\n", error.c_str());

@@ -267,6 +267,10 @@ bool HeadlessPlatform::StartProcess(std::string_view command_line) { return Star
 
 void HeadlessPlatform::Present(const Surface& back_buffer) { last_frame_ = back_buffer; }
 
+std::unique_ptr<WaveOut> HeadlessPlatform::CreateWaveOut() {
+  return std::make_unique<BufferedWaveOut>(&Audio().mixer(), true);
+}
+
 void HeadlessPlatform::AfterFrameTick(bool waiting) {
   ++ticks_;
   ++clock_ms_;

@@ -19,6 +19,7 @@ struct HeadlessOptions {
   long long max_ms = -1;
   bool answer_yes = true;
   bool errors_wait = false;
+  int wave_devices = 2;
   // Files named in the input file ("screenshot FILE") are relative to the
   // folder piko was started in.
   std::string start_dir;
@@ -68,6 +69,8 @@ class HeadlessPlatform : public Platform,
                      std::string_view detail_sjis) override;
   void OnLineExecuted(std::string_view file_sjis, int line, std::string_view text_sjis) override;
   void Diagnostic(std::string_view utf8) override;
+  int WaveOutDeviceCount() override { return options_.wave_devices; }
+  std::unique_ptr<WaveOut> CreateWaveOut() override;
 
  private:
   struct ScriptedEvent {

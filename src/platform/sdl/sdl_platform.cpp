@@ -173,6 +173,11 @@ class SdlPlatform : public Platform, public Clock, public Window, public Dialogs
   }
 
   void Beep() override { Audio().Beep(); }
+  // Without a sound device the mix follows the clock.
+  std::unique_ptr<WaveOut> CreateWaveOut() override {
+    AudioSystem& audio = Audio();
+    return std::make_unique<BufferedWaveOut>(&audio.mixer(), audio_device_ == 0);
+  }
 
   // One device at 48 kHz stereo, pulled by SDL's audio thread; without a
   // device the mix follows the wall clock so that sounds still end on time.
