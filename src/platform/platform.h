@@ -20,7 +20,8 @@ enum class MessageBoxKind { kOk, kYesNo };
 enum class MessageBoxAnswer { kOk, kYes, kNo };
 
 // Keys the window procedure distinguishes; everything else arrives as kOther
-// with its character code (the typing game reads it).
+// with the virtual-key code of that key on a Japanese 106/109-key keyboard
+// (platform/keyboard.h; the typing game reads it).
 enum class Key { kNone, kEnter, kSpace, kEscape, kCtrl, kShift, kUp, kDown, kF1, kOther };
 
 struct InputEvent {
@@ -39,7 +40,7 @@ struct InputEvent {
   int x = 0;  // client-area position; the window procedure maps it to the screen
   int y = 0;
   Key key = Key::kNone;
-  int code = 0;  // character code of a kOther key (upper case for letters)
+  int code = 0;  // virtual-key code of a kOther key
   std::string text;
 };
 
@@ -78,6 +79,14 @@ class Platform {
   // The cursor over the client area: the arrow, or none (the pseudo-cursor
   // draws its own).
   virtual void ShowArrowCursor(bool /*shown*/) {}
+
+  // The one-line text input box over the game window ("＃文字入力"): a
+  // rectangle in 640x480 screen coordinates and the most CP932 bytes it
+  // takes. Enter in the box sends a kText event with its text and closes
+  // nothing: the game closes the box. Backends without a box of their own
+  // (headless) send kText events from elsewhere.
+  virtual void OpenTextInputBox(int /*x*/, int /*y*/, int /*width*/, int /*height*/, int /*limit_bytes*/) {}
+  virtual void CloseTextInputBox() {}
 
   // Starts a program from a Windows-style command line (the sweep instance
   // at shutdown). Backends without processes of their own start nothing.
