@@ -58,7 +58,8 @@ int main(int argc, char** argv) {
   // Report and input files are named from where piko was started.
   char start_dir[4096];
   if (::getcwd(start_dir, sizeof start_dir)) {
-    for (std::string* path : {&o.input_file, &o.trace_file, &o.screenshot_file, &o.dump_vars_file}) {
+    for (std::string* path :
+         {&o.input_file, &o.trace_file, &o.screenshot_file, &o.dump_vars_file, &o.audio_out, &o.soundfont}) {
       if (!path->empty() && (*path)[0] != '/') *path = std::string(start_dir) + "/" + *path;
     }
   }
@@ -68,6 +69,10 @@ int main(int argc, char** argv) {
     return 1;
   }
 
+  piko::AudioSettings audio;
+  audio.volume = o.volume;
+  audio.mute = o.mute;
+  audio.soundfont = o.soundfont;
   std::unique_ptr<piko::Platform> platform;
   piko::HeadlessPlatform* headless = nullptr;
   if (o.headless) {
@@ -77,11 +82,13 @@ int main(int argc, char** argv) {
     h.max_ms = o.max_ms;
     h.answer_yes = o.answer_yes;
     h.errors_wait = o.errors_wait;
+    h.audio_out = o.audio_out;
+    h.audio = audio;
     auto owned = std::make_unique<piko::HeadlessPlatform>(h);
     headless = owned.get();
     platform = std::move(owned);
   } else {
-    platform = piko::CreateSdlPlatform();
+    platform = piko::CreateSdlPlatform(audio);
   }
 
   auto game = std::make_unique<piko::Game>();

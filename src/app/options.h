@@ -18,6 +18,10 @@ struct Options {
   bool errors_wait = false;
   int window_mode = -1;  // -1: as piko.ini says; 1 window; 0 full screen
   bool pixel_format_555 = false;
+  std::string audio_out;  // headless: the mix as a WAVE file
+  int volume = 100;       // 0..100
+  bool mute = false;
+  std::string soundfont;
   std::string game_dir;
   std::string sweep_pid;  // "/sweep PID": the temporary-file sweep only
   bool show_help = false;
