@@ -5,6 +5,7 @@
 
 #include "base/fixed_text.h"
 #include "base/sjis.h"
+#include "script/args.h"
 #include "shell/game.h"
 
 namespace piko {
@@ -47,17 +48,18 @@ void Confirm(Game& g, std::string_view text_sjis) {
 }  // namespace
 
 void OpenTextInput(Game& g) {
-  ScriptState& s = g.script;
-  std::string command(LineAt(g, s.line_pos));
-  if (g.shell.window_mode == 0) return ReportScriptError(g, "フル・スクリーンでは文字入力はできません"_sjv, command);
-  std::string name(LineAt(g, ++s.line_pos));
+  Args args(g);
+  if (g.shell.window_mode == 0) {
+    return ReportScriptError(g, "フル・スクリーンでは文字入力はできません"_sjv, args.Command());
+  }
+  std::string name = args.Next();
   int slot = find_string(g, name);
   if (slot < 0) return ReportScriptError(g, "該当する文字変数が宣言されていません"_sjv, name);
   int limit = 80;
-  if (FindText(command, "文字数"_sjv) >= 0) {
-    std::string line(LineAt(g, ++s.line_pos));
+  if (args.Has("文字数"_sjv)) {
+    std::string line = args.Next();
     if (line.empty()) return ReportScriptError(g, "文字数制限が指定されていません"_sjv, name);
-    if (!EvaluateArgument(g, line, line, &limit)) return;
+    if (!args.Value(line, &limit)) return;
   }
   TextInput& in = g.text.text_input;
   in.slot = slot;

@@ -3,11 +3,13 @@
 // and is drawn again whenever a variable may have changed.
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "base/fixed_text.h"
 #include "base/sjis.h"
 #include "gfx/blend.h"
 #include "gfx/surface_copy.h"
+#include "script/args.h"
 #include "shell/game.h"
 
 namespace piko {
@@ -17,8 +19,6 @@ namespace {
 constexpr int kFontHeight = 18;
 constexpr int kRowHeight = 20;
 
-bool CommandHas(const Game& g, std::string_view word) { return FindText(LineAt(g, g.script.line_pos), word) >= 0; }
-
 void MakeFont(Game& g) {
   VariableDisplay& v = g.text.variable_display;
   TextRenderer& text = g.platform->Text();
@@ -27,19 +27,19 @@ void MakeFont(Game& g) {
   if (v.font < 0) v.font = text.CreateFont("ＭＳ ゴシック"_sjv, kFontHeight);
 }
 
-void SetBackground(Game& g) {
+void SetBackground(Game& g, const Args& args) {
   VariableDisplay& v = g.text.variable_display;
-  v.background = CommandHas(g, "オフ"_sjv) ? 0 : 1;
-  if (CommandHas(g, "白"_sjv)) {
+  v.background = args.Has("オフ"_sjv) ? 0 : 1;
+  if (args.Has("白"_sjv)) {
     v.shade = 1;
-  } else if (CommandHas(g, "黒"_sjv)) {
+  } else if (args.Has("黒"_sjv)) {
     v.shade = 0;
   }
-  if (CommandHas(g, "純"_sjv)) {
+  if (args.Has("純"_sjv)) {
     v.level = 0;
-  } else if (CommandHas(g, "薄い"_sjv)) {
+  } else if (args.Has("薄い"_sjv)) {
     v.level = 3;
-  } else if (CommandHas(g, "濃い"_sjv)) {
+  } else if (args.Has("濃い"_sjv)) {
     v.level = 1;
   } else {
     v.level = 2;
@@ -50,28 +50,24 @@ void SetBackground(Game& g) {
 
 void ShowVariableDisplay(Game& g) {
   TextState& t = g.text;
-  if (CommandHas(g, "半透明"_sjv)) {
-    SetBackground(g);
+  Args args(g);
+  if (args.Has("半透明"_sjv)) {
+    SetBackground(g, args);
     t.variable_display_shown = 1;
     return;
   }
-  ScriptState& s = g.script;
-  int first = s.line_pos + 1;
-  int count = 0;
-  while (first + count < s.line_count && !LineAt(g, first + count).empty()) {
-    ++count;
+  // The lines up to the first empty one are templates, never script, even
+  // when there are too many of them.
+  std::vector<std::string> lines;
+  while (!args.Peek().empty() && g.script.line_pos + 1 < g.script.line_count) lines.push_back(args.Next());
+  args.Next();  // the empty line that ends them
+  if (lines.size() > kVariableDisplayLines) {
+    return ReportScriptError(g, "表示する変数の行が多すぎます"_sjv, lines[kVariableDisplayLines]);
   }
-  if (count > kVariableDisplayLines) {
-    // The lines are templates, not script: go on after all of them.
-    std::string extra(LineAt(g, first + kVariableDisplayLines));
-    s.line_pos = first + count;
-    return ReportScriptError(g, "表示する変数の行が多すぎます"_sjv, extra);
-  }
-  if (count == 0) return ReportScriptError(g, "表示するべき変数がありません"_sjv, "＃変数表示の後をチェックしてください"_sjv);
+  if (lines.empty()) return ReportScriptError(g, "表示するべき変数がありません"_sjv, "＃変数表示の後をチェックしてください"_sjv);
   VariableDisplay& v = t.variable_display;
-  for (int i = 0; i < count; ++i) CopyText(v.lines[i], LineAt(g, first + i));
-  v.line_count = count;
-  s.line_pos = first + count;  // the empty line that ends them
+  for (size_t i = 0; i < lines.size(); ++i) CopyText(v.lines[i], lines[i]);
+  v.line_count = static_cast<int>(lines.size());
   RenderVariableDisplay(g);
   t.variable_display_dirty = 0;
   t.variable_display_shown = 1;
@@ -85,11 +81,12 @@ void SetVariableDisplayPosition(Game& g) {
   static constexpr std::string_view kOutside[2] = {"変数表示位置のＸが画面からはみ出ています"_sjv,
                                                    "変数表示位置のＹが画面からはみ出ています"_sjv};
   static constexpr int kLimit[2] = {kScreenWidth, kScreenHeight};
+  Args args(g);
   int v[2];
   for (int i = 0; i < 2; ++i) {
-    std::string line(LineAt(g, ++g.script.line_pos));
+    std::string line = args.Next();
     if (line.empty()) return ReportScriptError(g, kMissing[i], line);
-    if (!EvaluateArgument(g, line, line, &v[i])) return;
+    if (!args.Value(line, &v[i])) return;
   }
   for (int i = 0; i < 2; ++i) {
     if (v[i] < 0 || v[i] > kLimit[i]) return ReportScriptError(g, kOutside[i], std::to_string(v[i]));
@@ -99,7 +96,7 @@ void SetVariableDisplayPosition(Game& g) {
 }
 
 void SetVariableDisplayFont(Game& g) {
-  std::string spec(LineAt(g, ++g.script.line_pos));
+  std::string spec = Args(g).Next();
   if (ChooseFace(spec, g.text.variable_face) == 0) {
     return ReportScriptError(g, "＃変数表示フォントの指定がありません"_sjv, ""_sjv);
   }

@@ -11,6 +11,7 @@
 #include "gfx/surface_copy.h"
 #include "platform/files.h"
 #include "platform/keyboard.h"
+#include "script/args.h"
 #include "shell/game.h"
 
 namespace piko {
@@ -104,15 +105,15 @@ void ResolveDoubleMarks(std::string* keys) {
 }
 
 
-void LoadSound(Game& g, TypingSound& sound) {
+void LoadSound(Game& g, Args& args, TypingSound& sound) {
   TypingState& t = g.typing;
-  std::string name(LineAt(g, ++g.script.line_pos));
+  std::string name = args.Next();
   std::string path = std::string(TextOf(g.script.sound_path)) + name + std::string(TextOf(g.script.ext_wave));
   if (ProbeFile(path) != 2) return ReportScriptError(g, "タイプ音のファイルがありません"_sjv, name);
   t.memory_short = false;
   CopyText(sound.file, path);
   FILE* f = OpenGameFile(path, "rb");
-  if (!f) return ReportScriptError(g, "ファイルが開けませんでした"_sjv, LineAt(g, g.script.line_pos));
+  if (!f) return ReportScriptError(g, "ファイルが開けませんでした"_sjv, name);
   long size = -1;
   if (std::fseek(f, 0, SEEK_END) == 0) size = std::ftell(f);
   std::rewind(f);
@@ -155,13 +156,11 @@ void LayOutPanel(Game& g) {
   text.DrawText(surface, t.question_x, 10, TextOf(t.question), t.font, yellow);
 }
 
-void StartExercise(Game& g) {
+void StartExercise(Game& g, Args& args) {
   TypingState& t = g.typing;
-  ScriptState& s = g.script;
-  std::string command(LineAt(g, s.line_pos));
-  std::string question(LineAt(g, ++s.line_pos));
+  std::string question = args.Next();
   if (question.empty()) return ReportScriptError(g, "タイピング問題がありません"_sjv, question);
-  std::string text(LineAt(g, ++s.line_pos));
+  std::string text = args.Next();
   if (text.empty()) return ReportScriptError(g, "タイピングする文字がありません"_sjv, text);
   std::string keys;
   if (!ConvertTypingText(text, t.style, &keys)) {
@@ -173,10 +172,9 @@ void StartExercise(Game& g) {
   t.result_requested = 0;
   g.shell.waits[Wait::kTyping] = 1;
   LayOutPanel(g);
-  if (FindText(command, "＃時間（"_sjv) >= 0 && !ArmTimeLimit(g, command)) return;
-  std::string name(LineAt(g, s.line_pos + 1));
-  if (name.empty()) return;
-  ++s.line_pos;
+  if (args.Has("＃時間（"_sjv) && !ArmTimeLimit(g, args.Command())) return;
+  if (args.Peek().empty()) return;
+  std::string name = args.Next();
   int slot = find_numeric(g, name);
   if (slot < 0) return ReportScriptError(g, "該当する変数が宣言されていません"_sjv, name);
   t.result_slot = slot;
@@ -230,15 +228,15 @@ bool ConvertTypingText(std::string_view text, TypingStyle style, std::string* ke
 }
 
 void StartTypingGame(Game& g) {
-  std::string_view line = LineAt(g, g.script.line_pos);
-  if (FindText(line, "かな"_sjv) >= 0) {
+  Args args(g);
+  if (args.Has("かな"_sjv)) {
     g.typing.style = TypingStyle::kKana;
-  } else if (FindText(line, "ローマ"_sjv) >= 0) {
+  } else if (args.Has("ローマ"_sjv)) {
     g.typing.style = TypingStyle::kRomaji;
-  } else if (BeginsWith(line, "＃タイピング音"_sjv)) {
-    LoadSound(g, FindText(line, "ミス"_sjv) >= 0 ? g.typing.miss_sound : g.typing.key_sound);
+  } else if (BeginsWith(args.Command(), "＃タイピング音"_sjv)) {
+    LoadSound(g, args, args.Has("ミス"_sjv) ? g.typing.miss_sound : g.typing.key_sound);
   } else {
-    StartExercise(g);
+    StartExercise(g, args);
   }
 }
 

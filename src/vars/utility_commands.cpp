@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "base/sjis.h"
+#include "script/args.h"
 #include "shell/game.h"
 
 namespace piko {
@@ -11,8 +12,6 @@ namespace piko {
 namespace {
 
 constexpr std::string_view kUndeclared = "該当する変数が宣言されていません"_sjv;
-
-std::string_view NextLine(Game& g) { return LineAt(g, ++g.script.line_pos); }
 
 }  // namespace
 
@@ -24,21 +23,22 @@ int NextRandom(Game& g) {
 }
 
 void DrawRandomNumber(Game& g) {
-  std::string name(NextLine(g));
+  Args args(g);
+  std::string name = args.Next();
   if (name.empty()) return ReportScriptError(g, "＃ランダムで使用する"_sjv, "「変数」が指定されていません"_sjv);
   int slot = find_numeric(g, name);
   if (slot < 0) return ReportScriptError(g, kUndeclared, name);
-  std::string line(NextLine(g));
+  std::string line = args.Next();
   if (line.empty()) return ReportScriptError(g, "＃ランダムで使用する"_sjv, "「最大数」が指定されていません"_sjv);
   int maximum;
-  if (!EvaluateArgument(g, line, line, &maximum)) return;
+  if (!args.Value(line, &maximum)) return;
   if (maximum < 1) return ReportScriptError(g, "乱数の最大値は１以上にしてください"_sjv, line);
   g.vars.numeric_values[slot] = NextRandom(g) % maximum + 1;
   MarkVariableDisplayDirty(g);
 }
 
 void ShuffleIntoArray(Game& g) {
-  std::string line(NextLine(g));
+  std::string line = Args(g).Next();
   if (line.empty()) return ReportScriptError(g, "＃切り直しで使用する"_sjv, "「変数」が指定されていません"_sjv);
   std::string key;
   int n = resolve_array_name(g, line, &key);
@@ -71,7 +71,7 @@ void RunMachineCheck(Game& g) {
     redraw();
     sum += g.platform->GetTickCount() - start;
   }
-  std::string name(NextLine(g));
+  std::string name = Args(g).Next();
   if (name.empty()) return ReportScriptError(g, "スペックを代入する変数を指定してください"_sjv, ""_sjv);
   int slot = find_numeric(g, name);
   if (slot < 0) return ReportScriptError(g, kUndeclared, name);
@@ -80,10 +80,11 @@ void RunMachineCheck(Game& g) {
 }
 
 void StartTimeWait(Game& g) {
-  std::string line(NextLine(g));
+  Args args(g);
+  std::string line = args.Next();
   if (line.empty()) return ReportScriptError(g, "時間待ちの時間が指定されていません"_sjv, "指定単位はミリ秒です"_sjv);
   int length;
-  if (!EvaluateArgument(g, line, line, &length)) return;
+  if (!args.Value(line, &length)) return;
   g.shell.time_wait_length = length;
   g.shell.time_wait_start = static_cast<int>(g.platform->GetTickCount());
   g.shell.waits[Wait::kTime] = 1;
@@ -100,7 +101,7 @@ void StoreClickPosition(Game& g, int x, int y) {
   int x_slot = find_numeric(g, x_name);
   if (x_slot < 0) return ReportScriptError(g, "＃クリック位置のＸを代入する 変数 が宣言されていません"_sjv, x_name);
   g.vars.numeric_values[x_slot] = x;
-  std::string y_name(NextLine(g));
+  std::string y_name(LineAt(g, ++s.line_pos));
   if (y_name.empty()) return ReportScriptError(g, "＃クリック位置のＹを代入する変数が"_sjv, "指定されていません"_sjv);
   int y_slot = find_numeric(g, y_name);
   if (y_slot < 0) return ReportScriptError(g, "＃クリック位置のＹを代入する 変数 が宣言されていません"_sjv, y_name);
