@@ -9,6 +9,7 @@
 #include "base/sjis.h"
 #include "gfx/blend.h"
 #include "gfx/surface_copy.h"
+#include "platform/audio.h"
 #include "platform/files.h"
 #include "platform/keyboard.h"
 #include "script/args.h"
@@ -130,10 +131,20 @@ void LoadSound(Game& g, Args& args, TypingSound& sound) {
   }
 }
 
-// The key and miss sounds: from their images through the wave-out device,
-// or from their files through the simple wave player when memory was
-// short. Neither device exists in this build yet; the sounds stay silent.
-void PlayTypingSound(Game&, const TypingSound&) {}
+// The memory wave player: the image's RIFF WAVE data through the wave-out
+// device, cutting off the sound before. The device is not in this build
+// yet; until it is, these sounds stay silent.
+void PlayWaveImage(Game&, const std::vector<uint8_t>&) {}
+
+// The key and miss sounds play from their images, or from their files
+// through the simple wave player when memory was short.
+void PlayTypingSound(Game& g, const TypingSound& sound) {
+  if (g.typing.memory_short) {
+    g.platform->Audio().PlaySound(sound.file, kSndAsync);
+  } else {
+    PlayWaveImage(g, sound.image);
+  }
+}
 
 void LayOutPanel(Game& g) {
   TypingState& t = g.typing;
