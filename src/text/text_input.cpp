@@ -42,7 +42,7 @@ void Confirm(Game& g, std::string_view text_sjis) {
   MarkVariableDisplayDirty(g);
   CopyText(in.last_text, text);
   if (in.slot >= 0) SetStringValue(g, in.slot, text);
-  g.platform->CloseTextInputBox();
+  g.platform->dialogs().CloseTextInputBox();
 }
 
 }  // namespace
@@ -65,7 +65,7 @@ void OpenTextInput(Game& g) {
   in.slot = slot;
   in.limit = limit;
   g.shell.waits[Wait::kTextInput] = 1;
-  g.platform->OpenTextInputBox(kBoxX, kBoxY, kBoxWidth, kBoxHeight, limit > 0 ? limit : 0);
+  g.platform->dialogs().OpenTextInputBox(kBoxX, kBoxY, kBoxWidth, kBoxHeight, limit > 0 ? limit : 0);
 }
 
 // The open box takes the keyboard: Enter confirms what is in it (nothing,

@@ -190,7 +190,7 @@ void StartExercise(Game& g, Args& args) {
   if (slot < 0) return ReportScriptError(g, "該当する変数が宣言されていません"_sjv, name);
   t.result_slot = slot;
   t.result_requested = 1;
-  t.start_tick = g.platform->GetTickCount();
+  t.start_tick = g.platform->clock().GetTickCount();
 }
 
 void StoreResult(Game& g, int32_t value) {
@@ -265,7 +265,7 @@ void TypeCharacter(Game& g, int code) {
   if (t.position < t.keys.size()) return;
   g.shell.waits[Wait::kTyping] = 0;
   t.position = 0;
-  StoreResult(g, static_cast<int32_t>(g.platform->GetTickCount() - t.start_tick));
+  StoreResult(g, static_cast<int32_t>(g.platform->clock().GetTickCount() - t.start_tick));
 }
 
 void DrawTypingGame(Game& g) {

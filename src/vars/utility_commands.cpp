@@ -67,9 +67,9 @@ void RunMachineCheck(Game& g) {
   redraw();
   uint32_t sum = 0;
   for (int i = 0; i < 5; ++i) {
-    uint32_t start = g.platform->GetTickCount();
+    uint32_t start = g.platform->clock().GetTickCount();
     redraw();
-    sum += g.platform->GetTickCount() - start;
+    sum += g.platform->clock().GetTickCount() - start;
   }
   std::string name = Args(g).Next();
   if (name.empty()) return ReportScriptError(g, "スペックを代入する変数を指定してください"_sjv, ""_sjv);
@@ -86,7 +86,7 @@ void StartTimeWait(Game& g) {
   int length;
   if (!args.Value(line, &length)) return;
   g.shell.time_wait_length = length;
-  g.shell.time_wait_start = static_cast<int>(g.platform->GetTickCount());
+  g.shell.time_wait_start = static_cast<int>(g.platform->clock().GetTickCount());
   g.shell.waits[Wait::kTime] = 1;
 }
 

@@ -37,7 +37,9 @@ TEST(TypingText, ConvertsByTheTablesOfBothStyles) {
     std::string keys;
     bool ok = ConvertTypingText(Sjis(c.text), c.style, &keys);
     EXPECT_EQ(ok, c.keys != nullptr) << c.text;
-    if (ok && c.keys) EXPECT_EQ(keys, Sjis(c.keys)) << c.text;
+    if (ok && c.keys) {
+      EXPECT_EQ(keys, Sjis(c.keys)) << c.text;
+    }
   }
 }
 

@@ -28,7 +28,7 @@ constexpr int kIdleWaitMs = 5;
 // The device asks for about 10 ms at a time, so a sound starts promptly.
 constexpr int kAudioBufferFrames = 512;
 
-class SdlPlatform : public Platform {
+class SdlPlatform : public Platform, public Clock, public Window, public Dialogs, public Processes, public Reports {
  public:
   explicit SdlPlatform(AudioSettings audio) : audio_settings_(std::move(audio)) {}
   ~SdlPlatform() override {
@@ -41,6 +41,11 @@ class SdlPlatform : public Platform {
   }
 
   bool IsHeadless() const override { return false; }
+  Clock& clock() override { return *this; }
+  Window& window() override { return *this; }
+  Dialogs& dialogs() override { return *this; }
+  Processes& processes() override { return *this; }
+  Reports& reports() override { return *this; }
   uint32_t GetTickCount() override { return SDL_GetTicks(); }
   void Sleep(uint32_t ms) override { SDL_Delay(ms); }
 
@@ -55,8 +60,7 @@ class SdlPlatform : public Platform {
     std::string title = Utf8FromSjis(title_sjis);
     Uint32 flags = SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
     if (full_screen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-    window_ = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, kWidth, kHeight,
-                               flags);
+    window_ = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, kWidth, kHeight, flags);
     if (!window_) {
       std::fprintf(stderr, "piko: cannot create the window: %s\n", SDL_GetError());
       return false;
@@ -90,7 +94,7 @@ class SdlPlatform : public Platform {
 
   void GetClientSize(int* width, int* height) override {
     if (!window_) {
-      Platform::GetClientSize(width, height);
+      Window::GetClientSize(width, height);
       return;
     }
     SDL_GetWindowSize(window_, width, height);
@@ -322,16 +326,32 @@ class SdlPlatform : public Platform {
     out->type = InputEvent::Type::kKeyDown;
     switch (sym) {
       case SDLK_RETURN:
-      case SDLK_KP_ENTER: out->key = Key::kEnter; return true;
-      case SDLK_SPACE: out->key = Key::kSpace; return true;
-      case SDLK_ESCAPE: out->key = Key::kEscape; return true;
+      case SDLK_KP_ENTER:
+        out->key = Key::kEnter;
+        return true;
+      case SDLK_SPACE:
+        out->key = Key::kSpace;
+        return true;
+      case SDLK_ESCAPE:
+        out->key = Key::kEscape;
+        return true;
       case SDLK_LCTRL:
-      case SDLK_RCTRL: out->key = Key::kCtrl; return true;
+      case SDLK_RCTRL:
+        out->key = Key::kCtrl;
+        return true;
       case SDLK_LSHIFT:
-      case SDLK_RSHIFT: out->key = Key::kShift; return true;
-      case SDLK_UP: out->key = Key::kUp; return true;
-      case SDLK_DOWN: out->key = Key::kDown; return true;
-      case SDLK_F1: out->key = Key::kF1; return true;
+      case SDLK_RSHIFT:
+        out->key = Key::kShift;
+        return true;
+      case SDLK_UP:
+        out->key = Key::kUp;
+        return true;
+      case SDLK_DOWN:
+        out->key = Key::kDown;
+        return true;
+      case SDLK_F1:
+        out->key = Key::kF1;
+        return true;
       default:
         out->key = Key::kOther;
         out->code = VirtualKeyAt(k.keysym.scancode);
@@ -502,7 +522,9 @@ class SdlPlatform : public Platform {
 
 }  // namespace
 
-std::unique_ptr<Platform> CreateSdlPlatform(AudioSettings audio) { return std::make_unique<SdlPlatform>(std::move(audio)); }
+std::unique_ptr<Platform> CreateSdlPlatform(AudioSettings audio) {
+  return std::make_unique<SdlPlatform>(std::move(audio));
+}
 
 bool SdlDisplayAvailable() {
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
