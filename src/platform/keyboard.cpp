@@ -9,7 +9,8 @@ namespace piko {
 
 namespace {
 
-#define PIKO_LETTER(c, kana, shifted) {#c[0], #c, #c[0], kana, shifted}
+#define PIKO_LETTER(c, kana, shifted) \
+  { #c[0], #c, #c[0], kana, shifted }
 
 constexpr KeyboardKey kKeys[] = {
     {'1', "1", '1', "ﾇ"_sj, ""},

@@ -12,10 +12,10 @@
 namespace piko {
 
 struct KeyboardKey {
-  uint8_t vk;          // virtual-key code
-  const char* name;    // for the headless input file
-  char ascii;          // the unshifted character (upper case for letters)
-  const char* kana;    // CP932 half-width kana legends: unshifted, then shifted (may be empty)
+  uint8_t vk;        // virtual-key code
+  const char* name;  // for the headless input file
+  char ascii;        // the unshifted character (upper case for letters)
+  const char* kana;  // CP932 half-width kana legends: unshifted, then shifted (may be empty)
   const char* kana_shifted;
 };
 

@@ -64,7 +64,8 @@ void ShowVariableDisplay(Game& g) {
   if (lines.size() > kVariableDisplayLines) {
     return ReportScriptError(g, "表示する変数の行が多すぎます"_sjv, lines[kVariableDisplayLines]);
   }
-  if (lines.empty()) return ReportScriptError(g, "表示するべき変数がありません"_sjv, "＃変数表示の後をチェックしてください"_sjv);
+  if (lines.empty())
+    return ReportScriptError(g, "表示するべき変数がありません"_sjv, "＃変数表示の後をチェックしてください"_sjv);
   VariableDisplay& v = t.variable_display;
   for (size_t i = 0; i < lines.size(); ++i) CopyText(v.lines[i], lines[i]);
   v.line_count = static_cast<int>(lines.size());

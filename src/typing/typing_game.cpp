@@ -59,23 +59,23 @@ constexpr Romaji kRomaji[] = {
 
 // Each hiragana as the half-width kana a Japanese keyboard types it with.
 constexpr Romaji kKana[] = {
-    {"あ"_sj, "ｱ"_sj},   {"い"_sj, "ｲ"_sj},   {"う"_sj, "ｳ"_sj},   {"え"_sj, "ｴ"_sj},   {"お"_sj, "ｵ"_sj},
-    {"か"_sj, "ｶ"_sj},   {"き"_sj, "ｷ"_sj},   {"く"_sj, "ｸ"_sj},   {"け"_sj, "ｹ"_sj},   {"こ"_sj, "ｺ"_sj},
-    {"さ"_sj, "ｻ"_sj},   {"し"_sj, "ｼ"_sj},   {"す"_sj, "ｽ"_sj},   {"せ"_sj, "ｾ"_sj},   {"そ"_sj, "ｿ"_sj},
-    {"た"_sj, "ﾀ"_sj},   {"ち"_sj, "ﾁ"_sj},   {"つ"_sj, "ﾂ"_sj},   {"て"_sj, "ﾃ"_sj},   {"と"_sj, "ﾄ"_sj},
-    {"な"_sj, "ﾅ"_sj},   {"に"_sj, "ﾆ"_sj},   {"ぬ"_sj, "ﾇ"_sj},   {"ね"_sj, "ﾈ"_sj},   {"の"_sj, "ﾉ"_sj},
-    {"は"_sj, "ﾊ"_sj},   {"ひ"_sj, "ﾋ"_sj},   {"ふ"_sj, "ﾌ"_sj},   {"へ"_sj, "ﾍ"_sj},   {"ほ"_sj, "ﾎ"_sj},
-    {"ま"_sj, "ﾏ"_sj},   {"み"_sj, "ﾐ"_sj},   {"む"_sj, "ﾑ"_sj},   {"め"_sj, "ﾒ"_sj},   {"も"_sj, "ﾓ"_sj},
-    {"や"_sj, "ﾔ"_sj},   {"ゆ"_sj, "ﾕ"_sj},   {"よ"_sj, "ﾖ"_sj},   {"ら"_sj, "ﾗ"_sj},   {"り"_sj, "ﾘ"_sj},
-    {"る"_sj, "ﾙ"_sj},   {"れ"_sj, "ﾚ"_sj},   {"ろ"_sj, "ﾛ"_sj},   {"わ"_sj, "ﾜ"_sj},   {"を"_sj, "ｦ"_sj},
-    {"ん"_sj, "ﾝ"_sj},   {"が"_sj, "ｶﾞ"_sj},  {"ぎ"_sj, "ｷﾞ"_sj},  {"ぐ"_sj, "ｸﾞ"_sj},  {"げ"_sj, "ｹﾞ"_sj},
-    {"ご"_sj, "ｺﾞ"_sj},  {"ざ"_sj, "ｻﾞ"_sj},  {"じ"_sj, "ｼﾞ"_sj},  {"ず"_sj, "ｽﾞ"_sj},  {"ぜ"_sj, "ｾﾞ"_sj},
-    {"ぞ"_sj, "ｿﾞ"_sj},  {"だ"_sj, "ﾀﾞ"_sj},  {"ぢ"_sj, "ﾁﾞ"_sj},  {"づ"_sj, "ﾂﾞ"_sj},  {"で"_sj, "ﾃﾞ"_sj},
-    {"ど"_sj, "ﾄﾞ"_sj},  {"ば"_sj, "ﾊﾞ"_sj},  {"び"_sj, "ﾋﾞ"_sj},  {"ぶ"_sj, "ﾌﾞ"_sj},  {"べ"_sj, "ﾍﾞ"_sj},
-    {"ぼ"_sj, "ﾎﾞ"_sj},  {"ぱ"_sj, "ﾊﾟ"_sj},  {"ぴ"_sj, "ﾋﾟ"_sj},  {"ぷ"_sj, "ﾌﾟ"_sj},  {"ぺ"_sj, "ﾍﾟ"_sj},
-    {"ぽ"_sj, "ﾎﾟ"_sj},  {"ヴ"_sj, "ｳﾞ"_sj},  {"ぁ"_sj, "ｧ"_sj},   {"ぃ"_sj, "ｨ"_sj},   {"ぅ"_sj, "ｩ"_sj},
-    {"ぇ"_sj, "ｪ"_sj},   {"ぉ"_sj, "ｫ"_sj},   {"ゃ"_sj, "ｬ"_sj},   {"ゅ"_sj, "ｭ"_sj},   {"ょ"_sj, "ｮ"_sj},
-    {"っ"_sj, "ｯ"_sj},   {"ー"_sj, "ｰ"_sj},
+    {"あ"_sj, "ｱ"_sj},  {"い"_sj, "ｲ"_sj},  {"う"_sj, "ｳ"_sj},  {"え"_sj, "ｴ"_sj},  {"お"_sj, "ｵ"_sj},
+    {"か"_sj, "ｶ"_sj},  {"き"_sj, "ｷ"_sj},  {"く"_sj, "ｸ"_sj},  {"け"_sj, "ｹ"_sj},  {"こ"_sj, "ｺ"_sj},
+    {"さ"_sj, "ｻ"_sj},  {"し"_sj, "ｼ"_sj},  {"す"_sj, "ｽ"_sj},  {"せ"_sj, "ｾ"_sj},  {"そ"_sj, "ｿ"_sj},
+    {"た"_sj, "ﾀ"_sj},  {"ち"_sj, "ﾁ"_sj},  {"つ"_sj, "ﾂ"_sj},  {"て"_sj, "ﾃ"_sj},  {"と"_sj, "ﾄ"_sj},
+    {"な"_sj, "ﾅ"_sj},  {"に"_sj, "ﾆ"_sj},  {"ぬ"_sj, "ﾇ"_sj},  {"ね"_sj, "ﾈ"_sj},  {"の"_sj, "ﾉ"_sj},
+    {"は"_sj, "ﾊ"_sj},  {"ひ"_sj, "ﾋ"_sj},  {"ふ"_sj, "ﾌ"_sj},  {"へ"_sj, "ﾍ"_sj},  {"ほ"_sj, "ﾎ"_sj},
+    {"ま"_sj, "ﾏ"_sj},  {"み"_sj, "ﾐ"_sj},  {"む"_sj, "ﾑ"_sj},  {"め"_sj, "ﾒ"_sj},  {"も"_sj, "ﾓ"_sj},
+    {"や"_sj, "ﾔ"_sj},  {"ゆ"_sj, "ﾕ"_sj},  {"よ"_sj, "ﾖ"_sj},  {"ら"_sj, "ﾗ"_sj},  {"り"_sj, "ﾘ"_sj},
+    {"る"_sj, "ﾙ"_sj},  {"れ"_sj, "ﾚ"_sj},  {"ろ"_sj, "ﾛ"_sj},  {"わ"_sj, "ﾜ"_sj},  {"を"_sj, "ｦ"_sj},
+    {"ん"_sj, "ﾝ"_sj},  {"が"_sj, "ｶﾞ"_sj}, {"ぎ"_sj, "ｷﾞ"_sj}, {"ぐ"_sj, "ｸﾞ"_sj}, {"げ"_sj, "ｹﾞ"_sj},
+    {"ご"_sj, "ｺﾞ"_sj}, {"ざ"_sj, "ｻﾞ"_sj}, {"じ"_sj, "ｼﾞ"_sj}, {"ず"_sj, "ｽﾞ"_sj}, {"ぜ"_sj, "ｾﾞ"_sj},
+    {"ぞ"_sj, "ｿﾞ"_sj}, {"だ"_sj, "ﾀﾞ"_sj}, {"ぢ"_sj, "ﾁﾞ"_sj}, {"づ"_sj, "ﾂﾞ"_sj}, {"で"_sj, "ﾃﾞ"_sj},
+    {"ど"_sj, "ﾄﾞ"_sj}, {"ば"_sj, "ﾊﾞ"_sj}, {"び"_sj, "ﾋﾞ"_sj}, {"ぶ"_sj, "ﾌﾞ"_sj}, {"べ"_sj, "ﾍﾞ"_sj},
+    {"ぼ"_sj, "ﾎﾞ"_sj}, {"ぱ"_sj, "ﾊﾟ"_sj}, {"ぴ"_sj, "ﾋﾟ"_sj}, {"ぷ"_sj, "ﾌﾟ"_sj}, {"ぺ"_sj, "ﾍﾟ"_sj},
+    {"ぽ"_sj, "ﾎﾟ"_sj}, {"ヴ"_sj, "ｳﾞ"_sj}, {"ぁ"_sj, "ｧ"_sj},  {"ぃ"_sj, "ｨ"_sj},  {"ぅ"_sj, "ｩ"_sj},
+    {"ぇ"_sj, "ｪ"_sj},  {"ぉ"_sj, "ｫ"_sj},  {"ゃ"_sj, "ｬ"_sj},  {"ゅ"_sj, "ｭ"_sj},  {"ょ"_sj, "ｮ"_sj},
+    {"っ"_sj, "ｯ"_sj},  {"ー"_sj, "ｰ"_sj},
 };
 
 // Full-width letters and digits type as their ASCII keys in both styles.
@@ -104,7 +104,6 @@ void ResolveDoubleMarks(std::string* keys) {
   }
   *keys = std::move(out);
 }
-
 
 void LoadSound(Game& g, Args& args, TypingSound& sound) {
   TypingState& t = g.typing;
@@ -282,7 +281,8 @@ void DrawTypingGame(Game& g) {
   TextColours white{PixelFromRgb(g, 247, 247, 247), PixelFromRgb(g, 255, 255, 255), true};
   TextColours red{PixelFromRgb(g, 255, 0, 0), PixelFromRgb(g, 255, 255, 255), true};
   text.DrawText(surface, t.keys_x, kKeysRowY, t.keys, t.font, white);
-  if (t.position > 0) text.DrawText(surface, t.keys_x, kKeysRowY, std::string_view(t.keys).substr(0, t.position), t.font, red);
+  if (t.position > 0)
+    text.DrawText(surface, t.keys_x, kKeysRowY, std::string_view(t.keys).substr(0, t.position), t.font, red);
   CopyRect(&d.back_buffer, t.panel_x, t.panel_y, surface, 0, 0, t.panel_w, t.panel_h, true);
 }
 

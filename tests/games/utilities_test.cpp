@@ -43,9 +43,8 @@ TEST(UtilitiesGame, SeededDrawsTimedWaitAndClickPosition) {
   // srand(1): rand() gives 41, 18467, 6334, 26500, 19169, 15724, ...
   // 41 % 6 + 1 = 6; then the shuffle deals 5, 1, 4, 2, 3 into elements 5 down to 1.
   std::vector<std::string> vars = {
-      "numeric 目 6",      "numeric 一 1",      "numeric ｘ 320",    "numeric ｙ 240",
-      "numeric 速さ 0",    "numeric 札:0: 9",   "numeric 札:1: 3",   "numeric 札:2: 2",
-      "numeric 札:3: 4",   "numeric 札:4: 1",   "numeric 札:5: 5",
+      "numeric 目 6",    "numeric 一 1",    "numeric ｘ 320",  "numeric ｙ 240",  "numeric 速さ 0",  "numeric 札:0: 9",
+      "numeric 札:1: 3", "numeric 札:2: 2", "numeric 札:3: 4", "numeric 札:4: 1", "numeric 札:5: 5",
   };
   EXPECT_EQ(SplitLines(ReadFileText(dump)), vars);
   std::vector<std::string> lines = SplitLines(ReadFileText(trace));

@@ -49,7 +49,8 @@ TEST(VariableDisplayGame, BoxFollowsItsCommandsAndVariables) {
   auto r = testing::RunProcess({PIKO_PLAYER, "--headless", "--input", dir + "/input",
                                 std::string(PIKO_BINARY_DIR) + "/tests/games/variable_display"});
   EXPECT_EQ(r.exit_code, 0);
-  EXPECT_EQ(testing::SplitLines(r.err), std::vector<std::string>{"error start.st1:68: 表示する変数の行が多すぎます | 行21"});
+  EXPECT_EQ(testing::SplitLines(r.err),
+            std::vector<std::string>{"error start.st1:68: 表示する変数の行が多すぎます | 行21"});
   std::vector<Shot> shots(kShots);
   for (int i = 0; i < kShots; ++i) {
     ASSERT_TRUE(testing::ReadRgbPng(dir + "/" + std::to_string(i) + ".png", &shots[i].w, &shots[i].h, &shots[i].rgb));

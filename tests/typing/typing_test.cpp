@@ -1,10 +1,11 @@
+#include "typing/typing.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "platform/keyboard.h"
 #include "support/test_game.h"
-#include "typing/typing.h"
 
 namespace piko {
 namespace {
@@ -47,8 +48,8 @@ TEST(TypingText, KeysOfAJapaneseKeyboard) {
   const struct {
     const char* character;  // UTF-8
     int vk;
-  } kCases[] = {{"a", 'A'}, {"A", 'A'}, {"0", '0'}, {"-", 0xBD}, {"ｶ", 'T'}, {"ﾞ", 0xC0},
-                {"ｧ", '3'}, {"ｰ", 0xDC}, {"ﾛ", 0xE2}, {"ｦ", '0'}, {"ﾑ", 0xDD}};
+  } kCases[] = {{"a", 'A'}, {"A", 'A'},  {"0", '0'},  {"-", 0xBD}, {"ｶ", 'T'}, {"ﾞ", 0xC0},
+                {"ｧ", '3'}, {"ｰ", 0xDC}, {"ﾛ", 0xE2}, {"ｦ", '0'},  {"ﾑ", 0xDD}};
   for (const auto& c : kCases) {
     EXPECT_EQ(VirtualKeyOf(static_cast<unsigned char>(Sjis(c.character)[0])), c.vk) << c.character;
     EXPECT_EQ(VirtualKeyNamed(c.character), c.vk) << c.character;
