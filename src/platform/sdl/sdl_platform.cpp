@@ -2,9 +2,9 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
-#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -368,11 +368,21 @@ class SdlPlatform : public Platform, public Clock, public Window, public Dialogs
       SDL_Scancode scancode;
       int vk;
     } kPlaces[] = {
-        {SDL_SCANCODE_0, '0'},           {SDL_SCANCODE_KP_0, '0'},          {SDL_SCANCODE_MINUS, 0xBD},
-        {SDL_SCANCODE_KP_MINUS, 0xBD},   {SDL_SCANCODE_EQUALS, 0xDE},       {SDL_SCANCODE_INTERNATIONAL3, 0xDC},
-        {SDL_SCANCODE_LEFTBRACKET, 0xC0}, {SDL_SCANCODE_RIGHTBRACKET, 0xDB}, {SDL_SCANCODE_SEMICOLON, 0xBB},
-        {SDL_SCANCODE_APOSTROPHE, 0xBA}, {SDL_SCANCODE_BACKSLASH, 0xDD},    {SDL_SCANCODE_NONUSHASH, 0xDD},
-        {SDL_SCANCODE_COMMA, 0xBC},      {SDL_SCANCODE_PERIOD, 0xBE},       {SDL_SCANCODE_SLASH, 0xBF},
+        {SDL_SCANCODE_0, '0'},
+        {SDL_SCANCODE_KP_0, '0'},
+        {SDL_SCANCODE_MINUS, 0xBD},
+        {SDL_SCANCODE_KP_MINUS, 0xBD},
+        {SDL_SCANCODE_EQUALS, 0xDE},
+        {SDL_SCANCODE_INTERNATIONAL3, 0xDC},
+        {SDL_SCANCODE_LEFTBRACKET, 0xC0},
+        {SDL_SCANCODE_RIGHTBRACKET, 0xDB},
+        {SDL_SCANCODE_SEMICOLON, 0xBB},
+        {SDL_SCANCODE_APOSTROPHE, 0xBA},
+        {SDL_SCANCODE_BACKSLASH, 0xDD},
+        {SDL_SCANCODE_NONUSHASH, 0xDD},
+        {SDL_SCANCODE_COMMA, 0xBC},
+        {SDL_SCANCODE_PERIOD, 0xBE},
+        {SDL_SCANCODE_SLASH, 0xBF},
         {SDL_SCANCODE_INTERNATIONAL1, 0xE2},
     };
     for (const auto& p : kPlaces) {
@@ -438,10 +448,18 @@ class SdlPlatform : public Platform, public Clock, public Window, public Dialogs
       case SDLK_DELETE:
         box_text_.erase(box_caret_, NextCharacter(box_caret_) - box_caret_);
         break;
-      case SDLK_LEFT: box_caret_ = PreviousCharacter(box_caret_); break;
-      case SDLK_RIGHT: box_caret_ = NextCharacter(box_caret_); break;
-      case SDLK_HOME: box_caret_ = 0; break;
-      case SDLK_END: box_caret_ = box_text_.size(); break;
+      case SDLK_LEFT:
+        box_caret_ = PreviousCharacter(box_caret_);
+        break;
+      case SDLK_RIGHT:
+        box_caret_ = NextCharacter(box_caret_);
+        break;
+      case SDLK_HOME:
+        box_caret_ = 0;
+        break;
+      case SDLK_END:
+        box_caret_ = box_text_.size();
+        break;
       case SDLK_v:
         if ((k.keysym.mod & KMOD_CTRL) && SDL_HasClipboardText()) {
           char* clip = SDL_GetClipboardText();
