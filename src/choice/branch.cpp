@@ -175,14 +175,7 @@ void TimeLimitTick(Game& g) {
   }
   if (g.platform->clock().GetTickCount() - c.time_limit_start <= static_cast<uint32_t>(c.time_limit)) return;
   if (sh.waits[Wait::kTyping]) {
-    sh.waits[Wait::kTyping] = 0;
-    c.timed_choice_running = 0;
-    if (g.typing.result_requested) {
-      g.typing.result_requested = 0;
-      if (g.typing.result_slot >= 0 && g.typing.result_slot < kNumericSlots) {
-        g.vars.numeric_values[g.typing.result_slot] = c.time_limit;
-      }
-    }
+    TypingTimeLimitTick(g);
     return;
   }
   c.timed_choice_running = 0;

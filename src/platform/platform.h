@@ -23,7 +23,8 @@ enum class MessageBoxKind { kOk, kYesNo };
 enum class MessageBoxAnswer { kOk, kYes, kNo };
 
 // Keys the window procedure distinguishes; everything else arrives as kOther
-// with its character code (the typing game reads it).
+// with the virtual-key code of that key on a Japanese 106/109-key keyboard
+// (platform/keyboard.h; the typing game reads it).
 enum class Key { kNone, kEnter, kSpace, kEscape, kCtrl, kShift, kUp, kDown, kF1, kOther };
 
 struct InputEvent {
@@ -42,7 +43,7 @@ struct InputEvent {
   int x = 0;  // client-area position; the window procedure maps it to the screen
   int y = 0;
   Key key = Key::kNone;
-  int code = 0;  // character code of a kOther key (upper case for letters)
+  int code = 0;  // virtual-key code of a kOther key
   std::string text;
 };
 
@@ -103,6 +104,13 @@ class Dialogs {
   }
   // MessageBeep(0): the default beep.
   virtual void Beep() {}
+  // The one-line text input box over the game window ("＃文字入力"): a
+  // rectangle in 640x480 screen coordinates and the most CP932 bytes it
+  // takes (0: no limit). Enter in the box sends a kText event with its
+  // text; the game closes the box. Backends without a box of their own
+  // (headless) send kText events from elsewhere.
+  virtual void OpenTextInputBox(int /*x*/, int /*y*/, int /*width*/, int /*height*/, int /*limit_bytes*/) {}
+  virtual void CloseTextInputBox() {}
 };
 
 // Programs started from a Windows-style command line (the sweep instance

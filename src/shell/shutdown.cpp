@@ -34,6 +34,7 @@ std::string SweepCommandLine(std::string_view program_path, long process_number)
 // them; until they exist the player holds no drawing objects.
 void DeleteGdiObjects(Game& g) {
   DeleteTextFont(g);
+  DeleteVariableDisplayFont(g);
   if (g.choice.choice_font > kDefaultFont) g.platform->Text().DeleteFont(g.choice.choice_font);
   g.choice.choice_font = -1;
 }

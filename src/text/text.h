@@ -13,6 +13,32 @@ struct InputEvent;
 inline constexpr int kFaceNameBytes = 256;
 
 inline constexpr int kMaxFontFiles = 20;
+inline constexpr int kVariableDisplayLines = 20;
+inline constexpr int kVariableDisplayLineBytes = 105;  // 104 bytes and the terminator
+inline constexpr int kLastInputBytes = 80;             // 79 bytes and the terminator
+
+// The variable display: a framed box of template lines with the variables
+// substituted, drawn from VariableDisplaySurface.
+struct VariableDisplay {
+  char lines[kVariableDisplayLines][kVariableDisplayLineBytes] = {};
+  int line_count = 0;
+  int x = 20;
+  int y = 20;
+  int margin = 10;
+  int box_w = 0;  // of the last rendering
+  int box_h = 0;
+  int background = 1;
+  int shade = 0;  // 0 black, 1 white
+  int level = 2;  // 0 solid, 1 dense, 2 normal, 3 light
+  int font = -1;  // the renderer's font; -1 until first made
+};
+
+// "＃文字入力": the string variable the open box fills and its limit.
+struct TextInput {
+  int slot = -1;
+  int limit = 80;  // CP932 bytes; 0 or less: none
+  char last_text[kLastInputBytes] = {};
+};
 inline constexpr int kFontFileNameBytes = 256;
 
 struct TextState {
@@ -60,6 +86,8 @@ struct TextState {
 
   int variable_display_shown = 0;
   int variable_display_dirty = 0;
+  VariableDisplay variable_display;
+  TextInput text_input;
   char dialogue_face[kFaceNameBytes] = {};
   char variable_face[kFaceNameBytes] = {};
 
@@ -117,6 +145,9 @@ bool LineFits(const Game& g, int n);
 void DrawDialogueWindow(Game& g);
 void DrawVariableDisplay(Game& g);
 void MarkVariableDisplayDirty(Game& g);
+// Draws the box into VariableDisplaySurface now.
+void RenderVariableDisplay(Game& g);
+void DeleteVariableDisplayFont(Game& g);
 void InstallFontFolder(Game& g);
 void UninstallFontFolder(Game& g);
 void DrawDefaultDialogueFrame(Game& g);

@@ -1,23 +1,61 @@
-// The typing game.
+// The typing game: a panel in the middle of the screen with a question and
+// the keys to type, the hiragana of the script turned into romaji or into
+// the kana legends of a Japanese keyboard.
 #pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
 
 namespace piko {
 
 struct Game;
 
 inline constexpr int kTypingFaceBytes = 256;
+inline constexpr int kTypingTextBytes = 256;
+
+enum class TypingStyle : uint8_t { kRomaji, kKana };
+
+// A key or miss sound: the file and, unless memory was short, its image.
+struct TypingSound {
+  char file[kTypingTextBytes] = {};
+  bool set = false;
+  std::vector<uint8_t> image;
+};
 
 struct TypingState {
   char typing_face[kTypingFaceBytes] = {};
-  // A result the timeout of a timed exercise writes: the numeric slot.
+  TypingStyle style = TypingStyle::kRomaji;
+  char question[kTypingTextBytes] = {};
+  std::string keys;  // the converted text
+  size_t position = 0;
+  // A result the end (or the timeout) of the exercise writes: the numeric slot.
   int result_requested = 0;
   int result_slot = -1;
+  uint32_t start_tick = 0;
+  TypingSound key_sound;
+  TypingSound miss_sound;
+  bool memory_short = false;  // both sounds then play from their files
+  // The panel.
+  int font = -1;
+  int panel_x = 0;
+  int panel_y = 0;
+  int panel_w = 0;
+  int panel_h = 0;
+  int question_x = 0;
+  int keys_x = 0;
 };
 
-void StartTypingGame(Game& g);  // "＃タイピング"
+void StartTypingGame(Game& g);  // "＃タイピング" in all its forms
+// A key the window procedure passes on: its virtual-key code, upper case.
 void TypeCharacter(Game& g, int code);
 void DrawTypingGame(Game& g);  // ComposeFrame, while the exercise runs
+// The time limit has passed while the exercise runs.
 void TypingTimeLimitTick(Game& g);
 void FreeTypingSounds(Game& g);
+
+// The keys that type a hiragana text in a style; false when the text holds
+// anything else (kanji, katakana other than "ヴ", single-byte characters).
+bool ConvertTypingText(std::string_view text_sjis, TypingStyle style, std::string* keys);
 
 }  // namespace piko

@@ -235,3 +235,27 @@ TEST(WindowInput, PointerTrackingAndTheCursor) {
 
 }  // namespace
 }  // namespace piko
+
+namespace piko {
+namespace {
+
+TEST(WindowInput, AClickPositionIsTakenInScreenCoordinatesOfAStretchedWindow) {
+  testing::TempGameFolder folder;
+  folder.WriteScenario("start.st1", "＃変数宣言\nｘ\nｙ\n\n＃クリック位置\nｘ\nｙ\n＃終了\n");
+  WindowGame t;
+  t.platform.client_w = 1280;
+  t.platform.client_h = 960;
+  ASSERT_TRUE(ChooseStartScenario(t.g()));
+  ASSERT_EQ(LoadScenario(t.g(), "start.st1"), 1);
+  t.g().script.line_pos = 0;
+  for (int i = 0; i < 5; ++i) FrameTick(t.g());
+  ASSERT_TRUE(t.g().shell.waits[Wait::kClickPosition]);
+  HandleWindowEvent(t.g(), Click(640, 480));
+  EXPECT_FALSE(t.g().shell.waits[Wait::kClickPosition]);
+  EXPECT_EQ(t.g().vars.numeric_values[find_numeric(t.g(), testing::Sjis("ｘ"))], 320);
+  EXPECT_EQ(t.g().vars.numeric_values[find_numeric(t.g(), testing::Sjis("ｙ"))], 240);
+  EXPECT_EQ(testing::Utf8(LineAt(t.g(), t.g().script.line_pos)), "＃終了");
+}
+
+}  // namespace
+}  // namespace piko

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "base/sjis.h"
+#include "platform/keyboard.h"
 #include "platform/process.h"
 
 namespace piko {
@@ -34,12 +35,11 @@ bool ParseKey(const std::string& name, InputEvent* e) {
       return true;
     }
   }
-  if (name.size() == 1 && std::isalnum(static_cast<unsigned char>(name[0]))) {
-    e->key = Key::kOther;
-    e->code = std::toupper(static_cast<unsigned char>(name[0]));
-    return true;
-  }
-  return false;
+  int vk = VirtualKeyNamed(name);
+  if (vk == 0) return false;
+  e->key = Key::kOther;
+  e->code = vk;
+  return true;
 }
 
 }  // namespace

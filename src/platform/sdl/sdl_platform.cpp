@@ -2,12 +2,15 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "base/sjis.h"
+#include "platform/bitmap.h"
 #include "platform/process.h"
 #include "platform/screen_mapping.h"
 
@@ -79,6 +82,8 @@ class SdlPlatform : public Platform, public Clock, public Window, public Dialogs
   }
 
   void DestroyMainWindow() override {
+    if (box_texture_) SDL_DestroyTexture(box_texture_);
+    box_texture_ = nullptr;
     if (texture_) SDL_DestroyTexture(texture_);
     if (renderer_) SDL_DestroyRenderer(renderer_);
     if (window_) SDL_DestroyWindow(window_);
@@ -113,6 +118,26 @@ class SdlPlatform : public Platform, public Clock, public Window, public Dialogs
   }
 
   bool StartProcess(std::string_view command_line) override { return StartDetachedProcess(command_line); }
+
+  void OpenTextInputBox(int x, int y, int width, int height, int limit_bytes) override {
+    box_ = {x, y, width, height};
+    box_limit_ = limit_bytes;
+    box_text_.clear();
+    box_caret_ = 0;
+    box_composition_.clear();
+    box_open_ = true;
+    SDL_Rect area = WindowRect(box_);
+    SDL_SetTextInputRect(&area);
+    SDL_StartTextInput();
+    if (renderer_) Redraw();
+  }
+
+  void CloseTextInputBox() override {
+    if (!box_open_) return;
+    box_open_ = false;
+    SDL_StopTextInput();
+    if (renderer_) Redraw();
+  }
 
   bool PeekEvent(InputEvent* event) override {
     SDL_Event e;
@@ -237,6 +262,7 @@ class SdlPlatform : public Platform, public Clock, public Window, public Dialogs
       PictureRect r = FitPicture(w, h);
       SDL_Rect dst = {r.x, r.y, r.w, r.h};
       SDL_RenderCopy(renderer_, texture_, nullptr, &dst);
+      if (box_open_) DrawTextInputBox(r);
     }
     SDL_RenderPresent(renderer_);
   }
@@ -249,6 +275,22 @@ class SdlPlatform : public Platform, public Clock, public Window, public Dialogs
 
   bool Translate(const SDL_Event& e, InputEvent* out) {
     *out = InputEvent{};
+    if (box_open_) {
+      switch (e.type) {
+        case SDL_TEXTINPUT:
+          InsertIntoBox(e.text.text);
+          return false;
+        case SDL_TEXTEDITING:
+          box_composition_ = e.edit.text;
+          if (renderer_) Redraw();
+          return false;
+        case SDL_KEYDOWN:
+          if (e.key.keysym.sym != SDLK_F11 && !(e.key.keysym.mod & KMOD_ALT)) return EditBox(e.key, out);
+          break;
+        default:
+          break;
+      }
+    }
     switch (e.type) {
       case SDL_QUIT:
         out->type = InputEvent::Type::kClose;
@@ -316,13 +358,164 @@ class SdlPlatform : public Platform, public Clock, public Window, public Dialogs
         out->key = Key::kF1;
         return true;
       default:
-        if (sym > 0 && sym < 128) {
-          out->key = Key::kOther;
-          out->code = std::toupper(static_cast<int>(sym));
-          return true;
-        }
-        return false;
+        out->key = Key::kOther;
+        out->code = VirtualKeyAt(k.keysym.scancode);
+        return out->code != 0;
     }
+  }
+
+  // The key of a Japanese keyboard at the same place as this one.
+  static int VirtualKeyAt(SDL_Scancode code) {
+    if (code >= SDL_SCANCODE_A && code <= SDL_SCANCODE_Z) return 'A' + (code - SDL_SCANCODE_A);
+    if (code >= SDL_SCANCODE_1 && code <= SDL_SCANCODE_9) return '1' + (code - SDL_SCANCODE_1);
+    if (code >= SDL_SCANCODE_KP_1 && code <= SDL_SCANCODE_KP_9) return '1' + (code - SDL_SCANCODE_KP_1);
+    static const struct {
+      SDL_Scancode scancode;
+      int vk;
+    } kPlaces[] = {
+        {SDL_SCANCODE_0, '0'},
+        {SDL_SCANCODE_KP_0, '0'},
+        {SDL_SCANCODE_MINUS, 0xBD},
+        {SDL_SCANCODE_KP_MINUS, 0xBD},
+        {SDL_SCANCODE_EQUALS, 0xDE},
+        {SDL_SCANCODE_INTERNATIONAL3, 0xDC},
+        {SDL_SCANCODE_LEFTBRACKET, 0xC0},
+        {SDL_SCANCODE_RIGHTBRACKET, 0xDB},
+        {SDL_SCANCODE_SEMICOLON, 0xBB},
+        {SDL_SCANCODE_APOSTROPHE, 0xBA},
+        {SDL_SCANCODE_BACKSLASH, 0xDD},
+        {SDL_SCANCODE_NONUSHASH, 0xDD},
+        {SDL_SCANCODE_COMMA, 0xBC},
+        {SDL_SCANCODE_PERIOD, 0xBE},
+        {SDL_SCANCODE_SLASH, 0xBF},
+        {SDL_SCANCODE_INTERNATIONAL1, 0xE2},
+    };
+    for (const auto& p : kPlaces) {
+      if (p.scancode == code) return p.vk;
+    }
+    return 0;
+  }
+
+  // A rectangle of the 640x480 picture in window pixels.
+  SDL_Rect WindowRect(const SDL_Rect& r) {
+    int w = kWidth, h = kHeight;
+    if (window_) SDL_GetWindowSize(window_, &w, &h);
+    PictureRect p = FitPicture(w, h);
+    return {p.x + r.x * p.w / kWidth, p.y + r.y * p.h / kHeight, r.w * p.w / kWidth, r.h * p.h / kHeight};
+  }
+
+  size_t NextCharacter(size_t i) const {
+    if (i >= box_text_.size()) return box_text_.size();
+    return std::min(box_text_.size(), i + (IsLeadByte(static_cast<unsigned char>(box_text_[i])) ? 2 : 1));
+  }
+  size_t PreviousCharacter(size_t i) const {
+    size_t at = 0;
+    for (size_t next = NextCharacter(0); next < i; next = NextCharacter(next)) at = next;
+    return i == 0 ? 0 : at;
+  }
+
+  // Typed or pasted text goes in at the caret while it fits the limit, as
+  // the edit control counts it: in CP932 bytes.
+  void InsertIntoBox(const char* utf8) {
+    std::string sjis = SjisFromUtf8(utf8);
+    for (size_t i = 0; i < sjis.size();) {
+      size_t n = IsLeadByte(static_cast<unsigned char>(sjis[i])) && i + 1 < sjis.size() ? 2 : 1;
+      if (static_cast<unsigned char>(sjis[i]) < 0x20) {
+        i += n;
+        continue;
+      }
+      if (box_limit_ > 0 && box_text_.size() + n > static_cast<size_t>(box_limit_)) break;
+      box_text_.insert(box_caret_, sjis, i, n);
+      box_caret_ += n;
+      i += n;
+    }
+    box_composition_.clear();
+    if (renderer_) Redraw();
+  }
+
+  // The keys of the edit box. Enter hands the text to the game; Esc and
+  // every other key stay in the box.
+  bool EditBox(const SDL_KeyboardEvent& k, InputEvent* out) {
+    if (!box_composition_.empty()) return false;  // the input method has them
+    switch (k.keysym.sym) {
+      case SDLK_RETURN:
+      case SDLK_KP_ENTER:
+        out->type = InputEvent::Type::kText;
+        out->text = Utf8FromSjis(box_text_);
+        return true;
+      case SDLK_BACKSPACE:
+        if (box_caret_ > 0) {
+          size_t from = PreviousCharacter(box_caret_);
+          box_text_.erase(from, box_caret_ - from);
+          box_caret_ = from;
+        }
+        break;
+      case SDLK_DELETE:
+        box_text_.erase(box_caret_, NextCharacter(box_caret_) - box_caret_);
+        break;
+      case SDLK_LEFT:
+        box_caret_ = PreviousCharacter(box_caret_);
+        break;
+      case SDLK_RIGHT:
+        box_caret_ = NextCharacter(box_caret_);
+        break;
+      case SDLK_HOME:
+        box_caret_ = 0;
+        break;
+      case SDLK_END:
+        box_caret_ = box_text_.size();
+        break;
+      case SDLK_v:
+        if ((k.keysym.mod & KMOD_CTRL) && SDL_HasClipboardText()) {
+          char* clip = SDL_GetClipboardText();
+          InsertIntoBox(clip);
+          SDL_free(clip);
+        }
+        break;
+      default:
+        break;
+    }
+    if (renderer_) Redraw();
+    return false;
+  }
+
+  // The box drawn over the picture: white, a black border, the text in the
+  // system font with the input method's composition at the caret, and the
+  // caret; the text scrolls left to keep the caret in view.
+  void DrawTextInputBox(const PictureRect& picture) {
+    PixelFormat format = PixelFormat::kRgb565;
+    if (box_surface_.width != box_.w || box_surface_.height != box_.h) box_surface_ = Surface(box_.w, box_.h, format);
+    uint16_t white = PackPixel(format, 255, 255, 255), black = PackPixel(format, 0, 0, 0);
+    std::fill(box_surface_.pixels.begin(), box_surface_.pixels.end(), white);
+    for (int x = 0; x < box_.w; ++x) box_surface_.Row(0)[x] = box_surface_.Row(box_.h - 1)[x] = black;
+    for (int y = 0; y < box_.h; ++y) box_surface_.Row(y)[0] = box_surface_.Row(y)[box_.w - 1] = black;
+    std::string composition = SjisFromUtf8(box_composition_);
+    std::string head = box_text_.substr(0, box_caret_) + composition;
+    std::string shown = head + box_text_.substr(box_caret_);
+    TextRenderer& text = Text();
+    int caret_x = 0, cell = 16, composition_x = 0;
+    text.MeasureText(head, kDefaultFont, &caret_x, &cell);
+    text.MeasureText(box_text_.substr(0, box_caret_), kDefaultFont, &composition_x, &cell);
+    const int margin = 3;
+    int scroll = std::max(0, caret_x - (box_.w - 2 * margin - 1));
+    int top = std::max(1, (box_.h - cell) / 2);
+    text.DrawText(box_surface_, margin - scroll, top, shown, kDefaultFont, TextColours{black, white, false});
+    for (int x = composition_x; x < caret_x; ++x) {
+      int sx = margin - scroll + x;
+      if (sx > 0 && sx < box_.w - 1 && top + cell < box_.h) box_surface_.Row(top + cell - 1)[sx] = black;
+    }
+    int cx = margin - scroll + caret_x;
+    for (int y = top; y < std::min(top + cell, box_.h - 1); ++y) {
+      if (cx > 0 && cx < box_.w - 1) box_surface_.Row(y)[cx] = black;
+    }
+    if (!box_texture_) {
+      box_texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING, box_.w, box_.h);
+    }
+    if (!box_texture_) return;
+    SDL_UpdateTexture(box_texture_, nullptr, box_surface_.pixels.data(), box_.w * static_cast<int>(sizeof(uint16_t)));
+    SDL_Rect dst = {picture.x + box_.x * picture.w / kWidth, picture.y + box_.y * picture.h / kHeight,
+                    box_.w * picture.w / kWidth, box_.h * picture.h / kHeight};
+    SDL_RenderCopy(renderer_, box_texture_, nullptr, &dst);
   }
 
   bool video_started_ = false;
@@ -334,6 +527,15 @@ class SdlPlatform : public Platform, public Clock, public Window, public Dialogs
   Uint32 texture_format_ = 0;
   std::vector<uint16_t> shown_;
   SDL_Event pending_{};
+  // The text input box.
+  bool box_open_ = false;
+  SDL_Rect box_{};
+  int box_limit_ = 0;
+  std::string box_text_;  // CP932
+  size_t box_caret_ = 0;
+  std::string box_composition_;  // UTF-8, from the input method
+  Surface box_surface_;
+  SDL_Texture* box_texture_ = nullptr;
   bool has_pending_ = false;
   AudioSettings audio_settings_;
   std::unique_ptr<AudioSystem> audio_;
