@@ -47,8 +47,8 @@ namespace {
 
 enum class LoadFault { kNone, kLineCount, kLineLength };
 
-// Rewrites "＃１２　はい" as "＃12" and "＃＃＃＃…" as "＃＃＃＃"; leaves the
-// one-character display command alone.
+}  // namespace
+
 void NormaliseLine(char* line) {
   constexpr std::string_view kMark = "＃"_sjv;
   std::string_view text(line);
@@ -82,6 +82,8 @@ void NormaliseLine(char* line) {
   out[n] = '\0';
   std::memcpy(line, out, n + 1);
 }
+
+namespace {
 
 void ReportLoadFault(Game& g, LoadFault fault, std::string_view name) {
   if (fault == LoadFault::kLineCount) {

@@ -63,6 +63,9 @@ int ProbeFile(std::string_view name);
 int ChooseStartScenario(Game& g);
 int LoadScenario(Game& g, std::string_view name);
 void CheckChoiceBlocks(Game& g);
+// The load's rewrite of one line (a kSlotBytes field): "＃１２　はい" becomes
+// "＃12", "＃＃＃＃…" becomes "＃＃＃＃"; the one-character command stays.
+void NormaliseLine(char* line);
 // The text of line i of the store (empty outside the store).
 std::string_view LineAt(const Game& g, int i);
 // The scenario file loaded at the current call level.
