@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -397,6 +398,7 @@ class Linter {
   void CheckPath(const Scenario& s, int line, const std::string& path) {
     if (path.empty() || FindLastText(path, "\\") == static_cast<int>(path.size()) - 1) return;
     if (ProbeGamePath(path) == 1) {
+      flawed_paths_.insert(path);  // the names under it are not reported again
       Error(s.shown, line,
             "the folder prefix \"" + U(path) + "\" has no trailing \\: names are joined to it directly (\"" +
                 U(path) + "name\"); write \"" + U(path) + "\\\"");
@@ -414,6 +416,11 @@ class Linter {
     if (!p.known || FindText(name, "＃（"_sjv) >= 0 || FindText(name, "”（"_sjv) >= 0) return;
     std::vector<std::string> tried;
     const char* what = "";
+    auto flawed = [&](const std::string& path) { return flawed_paths_.count(path) > 0; };
+    if ((kind == 'W' && flawed(p.sound)) || (kind == 'M' && flawed(p.midi)) || (kind == '3' && flawed(p.mp3)) ||
+        (kind == 'V' && flawed(p.movie)) || (strchr("PBqm", kind) && flawed(p.picture))) {
+      return;
+    }
     switch (kind) {
       case 'P': what = "picture"; tried = {p.picture + name + ".sj1", p.picture + name + ".sb1"}; break;
       case 'B': case 'q': case 'm': what = "BMP picture"; tried = {p.picture + name + ".sb1"}; break;
@@ -453,6 +460,7 @@ class Linter {
       std::string_view keyword;
       int row = 0;
       const char* args = nullptr;
+      bool guessed = false;  // its arguments belong to a guess: not checked
       if (const ArgRule* first = FirstTested(l)) {
         keyword = first->keyword;
         args = first->args;
@@ -482,6 +490,7 @@ class Linter {
                     (e ? ": did you mean " + U(e->keyword) + "?" : std::string()));
           if (!e) continue;
           line = e->keyword;
+          guessed = true;
         } else if (!e) {
           if (l.find('=') != std::string::npos) {
             Error(s.shown, n, "half-width \"=\": an assignment needs the full-width \"＝\"");
@@ -503,7 +512,7 @@ class Linter {
         row = e->row;
         args = ArgsOf(row, keyword, line);
       }
-      quiet_ = quiet_lines_[s.shown].count(n) > 0;  // with its argument lines
+      quiet_ = guessed || quiet_lines_[s.shown].count(n) > 0;  // with its argument lines
       RunArgs(s, &i, args, l, paths, chain, &mode);
       quiet_ = false;
     }
@@ -529,10 +538,16 @@ class Linter {
           break;
         case '*': while (!peek().empty()) next(); break;
         case 'm':
-          while (!peek().empty()) CheckFile(s, here() + 1, 'm', *paths, next());
+          while (!peek().empty()) {
+            std::string name = next();
+            CheckFile(s, here(), 'm', *paths, name);
+          }
           break;
         case 'q':
-          if (!peek().empty()) CheckFile(s, here() + 1, 'B', *paths, next());
+          if (!peek().empty()) {
+            std::string name = next();
+            CheckFile(s, here(), 'B', *paths, name);
+          }
           break;
         case '4':
           for (int k = 0; k < 4; ++k) {
@@ -549,9 +564,11 @@ class Linter {
             CheckFile(s, here(), 'P', *paths, name);
           }
           break;
-        case 'P': case 'B': case 'W': case 'M': case '3': case 'V':
-          CheckFile(s, here() + 1, *a, *paths, next());
+        case 'P': case 'B': case 'W': case 'M': case '3': case 'V': {
+          std::string name = next();
+          CheckFile(s, here(), *a, *paths, name);
           break;
+        }
         case 'S': {
           std::string name = next();
           if (name.empty()) {
@@ -579,7 +596,11 @@ class Linter {
           }
           break;
         }
-        case 'L': UseLabel(s, here() + 1, next(), U(command.substr(0, command.find(' '))).c_str()); break;
+        case 'L': {
+          std::string label = next();
+          UseLabel(s, here(), label, U(command.substr(0, command.find(' '))).c_str());
+          break;
+        }
         case 'i': case 'u': case 'c': case 'd': case 'e': case 'v': {
           std::string path = next();
           std::string* target = *a == 'i'   ? &paths->picture
@@ -609,6 +630,7 @@ class Linter {
   // Lines after a comment holding "lint: ok": mistakes made on purpose.
   std::map<std::string, std::set<int>> quiet_lines_;
   bool quiet_ = false;
+  std::set<std::string> flawed_paths_;
 };
 
 // Restores the working directory when the lint ends.
