@@ -100,6 +100,9 @@ class Platform {
   // Plain-text channels for authors and tests. Texts are CP932.
   virtual void OnScriptError(std::string_view file_sjis, int line, std::string_view message_sjis,
                              std::string_view detail_sjis) = 0;
+  // The search paths and a hint that follow each script error on a
+  // terminal or in a log (UTF-8); the headless report leaves them out.
+  virtual void OnScriptErrorDetails(std::string_view /*utf8*/) {}
   virtual void OnLineExecuted(std::string_view file_sjis, int line, std::string_view text_sjis) = 0;
   virtual void Diagnostic(std::string_view utf8) = 0;
 

@@ -3,6 +3,7 @@
 // error report, labels and sub-scenario calls.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace piko {
@@ -78,6 +79,10 @@ void DispatchLine(Game& g);
 void ReportScriptError(Game& g, std::string_view message, std::string_view detail);
 // Draws the texts of the report into the back buffer.
 void DrawErrorReportText(Game& g, std::string_view message, std::string_view detail);
+// For the terminal and logs, never the screen: the search paths and, for
+// the common mistakes, a hint in English (UTF-8, one or two lines).
+std::string ScriptErrorHint(std::string_view message, std::string_view detail);
+std::string ScriptErrorDetails(const Game& g, std::string_view message, std::string_view detail);
 
 // ---- Commands of the interpreter itself ----
 void SetPicturePath(Game& g);

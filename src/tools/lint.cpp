@@ -154,54 +154,6 @@ const ArgRule* FirstTested(std::string_view line) {
 
 std::string U(std::string_view sjis) { return Utf8FromSjis(sjis); }
 
-std::vector<std::string> CodePoints(const std::string& utf8) {
-  std::vector<std::string> out;
-  for (size_t p = 0; p < utf8.size();) {
-    unsigned char c = static_cast<unsigned char>(utf8[p]);
-    size_t n = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
-    out.push_back(utf8.substr(p, n));
-    p += n;
-  }
-  return out;
-}
-
-size_t Distance(const std::vector<std::string>& a, const std::vector<std::string>& b) {
-  std::vector<size_t> row(b.size() + 1);
-  for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
-  for (size_t i = 1; i <= a.size(); ++i) {
-    size_t diag = row[0];
-    row[0] = i;
-    for (size_t j = 1; j <= b.size(); ++j) {
-      size_t up = row[j];
-      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diag + (a[i - 1] == b[j - 1] ? 0 : 1)});
-      diag = up;
-    }
-  }
-  return row[b.size()];
-}
-
-// The keyword nearest to the start of an unknown command line, or null.
-// Option words may follow a keyword, so the line's prefixes of about the
-// keyword's length are compared.
-const KeywordEntry* NearestKeyword(std::string_view line) {
-  std::vector<std::string> chars = CodePoints(U(line));
-  const KeywordEntry* best = nullptr;
-  size_t best_distance = 3;
-  for (const KeywordEntry& e : KeywordTable()) {
-    if (!e.keyword || e.row == 74 || e.row == 75) continue;
-    std::vector<std::string> k = CodePoints(U(e.keyword));
-    size_t allowed = k.size() <= 4 ? 1 : 2;
-    for (size_t n = k.size() > 1 ? k.size() - 1 : 1; n <= k.size() + 1 && n <= chars.size(); ++n) {
-      size_t d = Distance(std::vector<std::string>(chars.begin(), chars.begin() + n), k);
-      if (d <= allowed && d < best_distance) {
-        best = &e;
-        best_distance = d;
-      }
-    }
-  }
-  return best;
-}
-
 enum class Mode { kNone, kText, kDeclarations };
 
 struct Paths {

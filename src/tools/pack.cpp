@@ -390,12 +390,14 @@ PackOutcome PackFolder(const std::string& src, const std::string& dst, const Pac
     }
     f.bytes.clear();
   }
-  outcome.summary = "packed " + std::to_string(scenarios) + " scenarios, " + std::to_string(pictures) +
-                    " pictures (" + std::to_string(converted) + " converted), " + std::to_string(texts) +
-                    " text files and " + std::to_string(copied) + " other files into " + dst +
-                    (stale.empty() ? std::string()
-                                   : "; " + std::to_string(stale.size()) +
-                                         (options.clean ? " stale files removed" : " stale files left"));
+  auto count = [](int n, const char* what) { return std::to_string(n) + " " + what + (n == 1 ? "" : "s"); };
+  outcome.summary = "packed " + count(scenarios, "scenario") + ", " + count(pictures, "picture") + " (" +
+                    std::to_string(converted) + " converted), " + count(texts, "text file") + " and " +
+                    count(copied, "other file") + " into " + dst;
+  if (!stale.empty()) {
+    outcome.summary += "; " + count(static_cast<int>(stale.size()), "stale file") +
+                       (options.clean ? " removed" : " left (--clean removes them)");
+  }
   return outcome;
 }
 

@@ -42,7 +42,7 @@ TEST(Pack, FoldersRoundTrip) {
   folder.WriteBytes("src/other.dat", "raw");
   PackOutcome packed = PackFolder(folder.path() + "/src", folder.path() + "/game");
   ASSERT_EQ(packed.exit_code, 0) << Join(packed.errors);
-  EXPECT_EQ(packed.summary, "packed 1 scenarios, 1 pictures (0 converted), 1 text files and 1 other files into " +
+  EXPECT_EQ(packed.summary, "packed 1 scenario, 1 picture (0 converted), 1 text file and 1 other file into " +
                                 folder.path() + "/game");
   EXPECT_EQ(ReadFileText(folder.path() + "/game/piko.ini"), testing::Sjis("＃ゲーム名\r\nテスト\r\n"));
   EXPECT_EQ(ReadFileText(folder.path() + "/game/絵/bg.sj1"), std::string("\x18\x3F\x8D\x97\x82\x80", 6));
@@ -129,7 +129,7 @@ TEST(PikoTool, PackProtectsTheSourceAndReportsStaleFiles) {
   std::string game = folder.path() + "/game";
   testing::ProcessResult r = pack({src, game});
   EXPECT_EQ(r.exit_code, 0) << r.err;
-  EXPECT_EQ(r.out, "packed 1 scenarios, 0 pictures (0 converted), 1 text files and 0 other files into " + game + "\n");
+  EXPECT_EQ(r.out, "packed 1 scenario, 0 pictures (0 converted), 1 text file and 0 other files into " + game + "\n");
   folder.WriteBytes("game/old.sb1", "BM");
   r = pack({src, game});
   EXPECT_NE(r.err.find("old.sb1: in OUT but not made from SRC (--clean removes it)"), std::string::npos) << r.err;

@@ -2,9 +2,16 @@
 
 #include <SDL.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <string>
 #include <vector>
 
 #include "base/sjis.h"
@@ -22,11 +29,55 @@ constexpr int kHeight = 480;
 // bounds latency.
 constexpr int kIdleWaitMs = 5;
 
-class SdlPlatform : public Platform {
+// The user's pictures folder as user-dirs.dirs names it, or "".
+std::string PicturesFolder() {
+  const char* home = std::getenv("HOME");
+  if (!home) return "";
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  std::string dirs = (config && *config ? std::string(config) : std::string(home) + "/.config") + "/user-dirs.dirs";
+  std::string folder;
+  if (FILE* f = std::fopen(dirs.c_str(), "r")) {
+    char line[1024];
+    while (std::fgets(line, sizeof line, f)) {
+      std::string l = line;
+      if (l.rfind("XDG_PICTURES_DIR=\"", 0) != 0) continue;
+      folder = l.substr(18, l.find('"', 18) - 18);
+      if (folder.rfind("$HOME", 0) == 0) folder = home + folder.substr(5);
+    }
+    std::fclose(f);
+  }
+  if (folder.empty()) folder = std::string(home) + "/Pictures";
+  struct stat st;
+  return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? folder : "";
+}
+
+class SdlPlatform : public SdlBackend {
  public:
+  explicit SdlPlatform(const SdlOptions& options) : options_(options) {}
   ~SdlPlatform() override {
     DestroyMainWindow();
     if (video_started_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    if (log_) std::fclose(log_);
+    if (trace_) std::fclose(trace_);
+  }
+
+  bool Open(std::string* error) override {
+    if (!options_.log_file.empty() && !(log_ = std::fopen(options_.log_file.c_str(), "a"))) {
+      *error = "cannot write the log " + options_.log_file + ": " + std::strerror(errno);
+      return false;
+    }
+    if (!options_.trace_file.empty() && !(trace_ = std::fopen(options_.trace_file.c_str(), "w"))) {
+      *error = "cannot write the trace " + options_.trace_file + ": " + std::strerror(errno);
+      return false;
+    }
+    return true;
+  }
+
+  Surface LastFrame() const override {
+    Surface frame(kWidth, kHeight, texture_format_ == SDL_PIXELFORMAT_RGB555 ? PixelFormat::kRgb555
+                                                                               : PixelFormat::kRgb565);
+    if (shown_.size() == frame.pixels.size()) frame.pixels = shown_;
+    return frame;
   }
 
   bool IsHeadless() const override { return false; }
@@ -164,10 +215,26 @@ class SdlPlatform : public Platform {
 
   void OnScriptError(std::string_view file_sjis, int line, std::string_view message_sjis,
                      std::string_view detail_sjis) override {
-    std::fprintf(stderr, "error %s:%d: %s | %s\n", Utf8FromSjis(file_sjis).c_str(), line,
-                 Utf8FromSjis(message_sjis).c_str(), Utf8FromSjis(detail_sjis).c_str());
+    std::string text = "error " + Utf8FromSjis(file_sjis) + ":" + std::to_string(line) + ": " +
+                       Utf8FromSjis(message_sjis) + " | " + Utf8FromSjis(detail_sjis);
+    std::fprintf(stderr, "%s\n", text.c_str());
+    if (log_) {
+      std::fprintf(log_, "%s\n", text.c_str());
+      std::fflush(log_);
+    }
   }
-  void OnLineExecuted(std::string_view, int, std::string_view) override {}
+  void OnScriptErrorDetails(std::string_view utf8) override {
+    std::fprintf(stderr, "%.*s\n", static_cast<int>(utf8.size()), utf8.data());
+    if (log_) {
+      std::fprintf(log_, "%.*s\n", static_cast<int>(utf8.size()), utf8.data());
+      std::fflush(log_);
+    }
+  }
+  void OnLineExecuted(std::string_view file_sjis, int line, std::string_view text_sjis) override {
+    if (!trace_) return;
+    std::fprintf(trace_, "%u %s:%d: %s\n", SDL_GetTicks(), Utf8FromSjis(file_sjis).c_str(), line,
+                 Utf8FromSjis(text_sjis).c_str());
+  }
   void Diagnostic(std::string_view utf8) override {
     std::fprintf(stderr, "%.*s\n", static_cast<int>(utf8.size()), utf8.data());
   }
@@ -193,6 +260,28 @@ class SdlPlatform : public Platform {
       SDL_RenderCopy(renderer_, texture_, nullptr, &dst);
     }
     SDL_RenderPresent(renderer_);
+  }
+
+  // F12: the game picture as a PNG, named by game and time.
+  void SaveScreenshot() {
+    std::string folder = PicturesFolder();
+    if (folder.empty()) folder = options_.start_dir.empty() ? "." : options_.start_dir;
+    std::string name = options_.game_name.empty() ? "piko" : options_.game_name;
+    for (char& c : name) {
+      if (c == '/' || c == '\\' || c == ' ') c = '_';
+    }
+    char stamp[32];
+    std::time_t now = std::time(nullptr);
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", std::localtime(&now));
+    std::string path = folder + "/" + name + "-" + stamp + ".png";
+    for (int n = 2; ::access(path.c_str(), F_OK) == 0; ++n) {
+      path = folder + "/" + name + "-" + stamp + "-" + std::to_string(n) + ".png";
+    }
+    if (WriteSurfacePng(LastFrame(), path)) {
+      std::fprintf(stderr, "piko: screenshot saved as %s\n", path.c_str());
+    } else {
+      std::fprintf(stderr, "piko: cannot write the screenshot %s: %s\n", path.c_str(), std::strerror(errno));
+    }
   }
 
   void ToggleFullScreen() {
@@ -240,6 +329,10 @@ class SdlPlatform : public Platform {
       if (!k.repeat) ToggleFullScreen();
       return false;
     }
+    if (sym == SDLK_F12) {
+      if (!k.repeat) SaveScreenshot();
+      return false;
+    }
     out->type = InputEvent::Type::kKeyDown;
     switch (sym) {
       case SDLK_RETURN:
@@ -263,6 +356,9 @@ class SdlPlatform : public Platform {
     }
   }
 
+  SdlOptions options_;
+  FILE* log_ = nullptr;
+  FILE* trace_ = nullptr;
   bool video_started_ = false;
   bool cursor_shown_ = true;
   bool full_screen_ = false;
@@ -277,12 +373,17 @@ class SdlPlatform : public Platform {
 
 }  // namespace
 
-std::unique_ptr<Platform> CreateSdlPlatform() { return std::make_unique<SdlPlatform>(); }
+std::unique_ptr<SdlBackend> CreateSdlPlatform(const SdlOptions& options) {
+  return std::make_unique<SdlPlatform>(options);
+}
 
 bool SdlDisplayAvailable() {
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+  const char* driver = SDL_GetCurrentVideoDriver();
+  const char* asked = std::getenv("SDL_VIDEODRIVER");
+  bool real = driver && ((asked && *asked) || (std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0));
   SDL_QuitSubSystem(SDL_INIT_VIDEO);
-  return true;
+  return real;
 }
 
 }  // namespace piko
