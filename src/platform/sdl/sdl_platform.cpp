@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
@@ -18,6 +19,11 @@
 #include "platform/process.h"
 #include "platform/screen_mapping.h"
 
+// Last: the X11 headers define macros (None, Success) that clash with names
+// above.
+#include <SDL_syswm.h>
+#include <X11/Xatom.h>
+
 namespace piko {
 
 namespace {
@@ -28,6 +34,27 @@ constexpr int kHeight = 480;
 // input arrives first: the game's own timing reads the clock, so this only
 // bounds latency.
 constexpr int kIdleWaitMs = 5;
+
+// Whether no window manager runs on the window's X display (kiosk set-ups):
+// then nobody honours a full-screen request, the window keeps its size while
+// SDL draws for the desktop's, and the picture would come out cropped.
+bool WithoutWindowManager(SDL_Window* window) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return false;
+  Display* display = info.info.x11.display;
+  Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", True);
+  if (check == None) return true;
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  int rc = XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False, XA_WINDOW, &type, &format,
+                              &count, &after, &data);
+  bool none = rc != Success || !data || count == 0;
+  if (data) XFree(data);
+  return none;
+}
 
 // The user's pictures folder as user-dirs.dirs names it, or "".
 std::string PicturesFolder() {
@@ -94,7 +121,6 @@ class SdlPlatform : public SdlBackend {
     }
     std::string title = Utf8FromSjis(title_sjis);
     Uint32 flags = SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
-    if (full_screen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
     window_ = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, kWidth, kHeight,
                                flags);
     if (!window_) {
@@ -109,7 +135,9 @@ class SdlPlatform : public SdlBackend {
       return false;
     }
     SDL_SetWindowMinimumSize(window_, kWidth / 2, kHeight / 2);
+    bare_x_ = WithoutWindowManager(window_);
     full_screen_ = full_screen;
+    if (full_screen_) ApplyFullScreen();
     return true;
   }
 
@@ -287,7 +315,31 @@ class SdlPlatform : public SdlBackend {
   void ToggleFullScreen() {
     if (!window_) return;
     full_screen_ = !full_screen_;
-    SDL_SetWindowFullscreen(window_, full_screen_ ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    ApplyFullScreen();
+  }
+
+  // Full screen is the desktop's; on a bare X server the window itself is
+  // made to cover the display, and the picture is letterboxed in it alike.
+  void ApplyFullScreen() {
+    if (!bare_x_) {
+      SDL_SetWindowFullscreen(window_, full_screen_ ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+      return;
+    }
+    if (full_screen_) {
+      SDL_GetWindowPosition(window_, &windowed_.x, &windowed_.y);
+      SDL_GetWindowSize(window_, &windowed_.w, &windowed_.h);
+      SDL_Rect bounds;
+      if (SDL_GetDisplayBounds(std::max(SDL_GetWindowDisplayIndex(window_), 0), &bounds) != 0) return;
+      SDL_SetWindowBordered(window_, SDL_FALSE);
+      SDL_SetWindowPosition(window_, bounds.x, bounds.y);
+      SDL_SetWindowSize(window_, bounds.w, bounds.h);
+      SDL_RaiseWindow(window_);
+    } else {
+      SDL_SetWindowBordered(window_, SDL_TRUE);
+      SDL_SetWindowSize(window_, windowed_.w, windowed_.h);
+      SDL_SetWindowPosition(window_, windowed_.x, windowed_.y);
+    }
+    if (renderer_) Redraw();
   }
 
   bool Translate(const SDL_Event& e, InputEvent* out) {
@@ -362,6 +414,8 @@ class SdlPlatform : public SdlBackend {
   bool video_started_ = false;
   bool cursor_shown_ = true;
   bool full_screen_ = false;
+  bool bare_x_ = false;  // no window manager on the X display
+  SDL_Rect windowed_ = {SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, kWidth, kHeight};
   SDL_Window* window_ = nullptr;
   SDL_Renderer* renderer_ = nullptr;
   SDL_Texture* texture_ = nullptr;
