@@ -167,13 +167,13 @@ void TimeLimitTick(Game& g) {
   ChoiceState& c = g.choice;
   ShellState& sh = g.shell;
   if (!c.timed_choice_running) return;
-  if (!sh.choice_menu_open && !sh.picture_choice_open && !sh.typing_running) {
+  if (!sh.waits[Wait::kChoiceMenu] && !sh.waits[Wait::kPictureChoice] && !sh.waits[Wait::kTyping]) {
     c.timed_choice_running = 0;
     return;
   }
   if (g.platform->GetTickCount() - c.time_limit_start <= static_cast<uint32_t>(c.time_limit)) return;
-  if (sh.typing_running) {
-    sh.typing_running = 0;
+  if (sh.waits[Wait::kTyping]) {
+    sh.waits[Wait::kTyping] = 0;
     c.timed_choice_running = 0;
     if (g.typing.result_requested) {
       g.typing.result_requested = 0;
@@ -184,10 +184,10 @@ void TimeLimitTick(Game& g) {
     return;
   }
   c.timed_choice_running = 0;
-  sh.choice_menu_open = 0;
-  sh.picture_choice_open = 0;
+  sh.waits[Wait::kChoiceMenu] = 0;
+  sh.waits[Wait::kPictureChoice] = 0;
   c.hover_picture_shown = 0;
-  sh.click_wait = 0;
+  sh.waits[Wait::kClick] = 0;
   c.selected_choice = 0;
   int found = FindBlockTarget(g, "＃0"_sjv, BlockSearch::kChoice);
   if (found < 0) {

@@ -48,7 +48,7 @@ void OpenMenu(Game& g) {
   const int p = s.line_pos;
   std::string command(LineAt(g, p));
 
-  g.shell.choice_menu_open = 0;
+  g.shell.waits[Wait::kChoiceMenu] = 0;
   c.choice_count = 0;
   RecreateChoiceFont(g);
   if (c.follow_dialogue) {
@@ -133,7 +133,7 @@ void OpenMenu(Game& g) {
     ReportScriptError(g, "選択ウインドウが下に はみ出します"_sjv, "選択できない選択肢が出てしまいます"_sjv);
   }
   c.choice_count = n;
-  g.shell.choice_menu_open = 1;
+  g.shell.waits[Wait::kChoiceMenu] = 1;
   s.line_pos = p + n;
 }
 
@@ -250,7 +250,7 @@ void OpenAreaChoice(Game& g) {
     }
   }
   c.choice_count = n;
-  if (!g.shell.error_pause) g.shell.picture_choice_open = 1;
+  if (!g.shell.waits[Wait::kErrorPause]) g.shell.waits[Wait::kPictureChoice] = 1;
   s.line_pos = first + n - 1;
 }
 
@@ -260,12 +260,12 @@ void OpenAreaChoice(Game& g) {
 // click goes on after a command that failed.
 void OpenChoiceMenu(Game& g) {
   OpenMenu(g);
-  g.shell.click_wait = 1;
+  g.shell.waits[Wait::kClick] = 1;
 }
 
 void OpenPictureChoice(Game& g) {
   OpenAreaChoice(g);
-  g.shell.click_wait = 1;
+  g.shell.waits[Wait::kClick] = 1;
 }
 
 void SetChoicePosition(Game& g) {
@@ -435,7 +435,7 @@ void HoverPictureChoice(Game& g, int area, int previous) {
 }
 
 void DrawChoiceMenu(Game& g) {
-  if (!g.shell.choice_menu_open) return;
+  if (!g.shell.waits[Wait::kChoiceMenu]) return;
   ChoiceState& c = g.choice;
   Surface& back = g.gfx.back_buffer;
   c.window_w = std::min(c.window_w, kScreenWidth - c.window_x);

@@ -22,8 +22,8 @@ void ReportScriptError(Game& g, std::string_view message, std::string_view detai
   DrawErrorReportText(g, message, detail);
   Present(g);
   g.platform->Beep();
-  g.shell.click_wait = 1;
-  g.shell.error_pause = 1;
+  g.shell.waits[Wait::kClick] = 1;
+  g.shell.waits[Wait::kErrorPause] = 1;
 }
 
 void DrawErrorReportText(Game& g, std::string_view message, std::string_view detail) {

@@ -112,10 +112,10 @@ int CallScenario(Game& g, int kind) {
     return 0;
   }
   s.line_pos = right_click ? 0 : -1;
-  g.shell.click_wait = 0;
+  g.shell.waits[Wait::kClick] = 0;
   g.text.dialogue_mode = 0;
   g.text.lines_on_page = 0;
-  g.shell.choice_menu_open = 0;
+  g.shell.waits[Wait::kChoiceMenu] = 0;
   if (with_label) {
     int found = FindLabel(g, label);
     if (found < 0) ReportScriptError(g, kNoLabel, label);
@@ -141,9 +141,9 @@ void RegisterRightClickScenario(Game& g) {
 
 void StartRightClickScenario(Game& g) {
   const ShellState& sh = g.shell;
-  if (g.script.right_click_scenario_set != 1 || !sh.click_wait) return;
-  if (g.script.in_right_click_scenario || sh.choice_menu_open || sh.picture_choice_open || g.gfx.fade_active ||
-      sh.overlap_running || g.text.dialogue_mode || g.text.narration_mode) {
+  if (g.script.right_click_scenario_set != 1 || !sh.waits[Wait::kClick]) return;
+  if (g.script.in_right_click_scenario || sh.waits[Wait::kChoiceMenu] || sh.waits[Wait::kPictureChoice] || g.gfx.fade_active ||
+      sh.waits[Wait::kOverlap] || g.text.dialogue_mode || g.text.narration_mode) {
     return;
   }
   CallScenario(g, 2);

@@ -70,14 +70,15 @@ void ResetSoundAndEffects(Game& g) {
   g.text.dialogue_shown = 0;
   g.text.variable_display_shown = 0;
   g.gfx.fade_active = 0;
-  g.shell.fade_in_running = 0;
-  g.shell.fade_out_running = 0;
-  g.shell.overlap_running = 0;
+  g.shell.waits[Wait::kFadeIn] = 0;
+  g.shell.waits[Wait::kFadeOut] = 0;
+  g.shell.waits[Wait::kOverlap] = 0;
   GfxState& d = g.gfx;
-  d.background_on = d.person_on = d.foreground_on = d.top_on = 0;
+  d.layers[LayerId::kBackground].on = d.layers[LayerId::kPerson].on = d.layers[LayerId::kForeground].on =
+      d.layers[LayerId::kTop].on = 0;
   for (PartialPicture& p : d.partials) p.shown = p.animating = 0;
-  d.person_anim_on = d.person_anim_frame = 0;
-  d.foreground_anim_on = d.foreground_anim_frame = 0;
+  d.layers[LayerId::kPerson].anim_on = d.layers[LayerId::kPerson].anim_frame = 0;
+  d.layers[LayerId::kForeground].anim_on = d.layers[LayerId::kForeground].anim_frame = 0;
   d.translucency_enabled = 1;
   g.shell.anime_interval_ms = 40;
 }

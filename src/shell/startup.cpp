@@ -121,7 +121,7 @@ int RunMessageLoop(Game& g) {
   while (!g.shell.quit_requested) {
     if (g.platform->PeekEvent(&event)) {
       if (event.type == InputEvent::Type::kQuit) break;
-      if (g.shell.text_input_open && HandleTextInputEvent(g, event)) continue;
+      if (g.shell.waits[Wait::kTextInput] && HandleTextInputEvent(g, event)) continue;
       HandleWindowEvent(g, event);
       continue;
     }

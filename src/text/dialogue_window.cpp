@@ -97,7 +97,7 @@ void SetDialogueTranslucency(Game& g) {
 
 void HideDialogueWindow(Game& g) { g.text.dialogue_shown = 0; }
 
-void HideNarration(Game& g) { g.gfx.top_on = 0; }
+void HideNarration(Game& g) { g.gfx.layers[LayerId::kTop].on = 0; }
 
 void SetNarrationVeil(Game& g) {
   g.gfx.narration_veil = BeginsWith(LineAt(g, g.script.line_pos), "＃文章半透明オン"_sjv) ? 1 : 0;

@@ -12,6 +12,6 @@ void ShuffleIntoArray(Game& g) { NotBuiltYet(g, "＃切り直し"_sj); }
 void RunMachineCheck(Game& g) { NotBuiltYet(g, "＃マシンチェック"_sj); }
 void WaitForClickPosition(Game& g) { NotBuiltYet(g, "＃クリック位置"_sj); }
 
-void StoreClickPosition(Game& g, int, int) { g.shell.click_position_wait = 0; }
+void StoreClickPosition(Game& g, int, int) { g.shell.waits[Wait::kClickPosition] = 0; }
 
 }  // namespace piko
