@@ -14,15 +14,17 @@ namespace {
 
 struct Hint {
   const char* message;  // CP932: the report's message contains it
-  const char* hint;
+  const char* hint;     // UTF-8
 };
 
 constexpr Hint kHints[] = {
     {"のファイル名が違います"_sj,
      "the file is looked for as path + name + extension (.sj1 then .sb1 for pictures): check the path "
      "command and the name; piko-tool lint lists every missing file"},
-    {"ファイルがありません"_sj, "the file is looked for as path + name + extension: check the path command and the name"},
-    {"ファイルがオープンできません"_sj, "the file is missing or unreadable; scenarios must be packed with piko-tool pack"},
+    {"ファイルがありません"_sj,
+     "the file is looked for as path + name + extension: check the path command and the name"},
+    {"ファイルがオープンできません"_sj,
+     "the file is missing or unreadable; scenarios must be packed with piko-tool pack"},
     {"該当するラベルが見つかりません"_sj,
      "no ＃ラベル with exactly this name in this scenario file (blanks at the end count)"},
     {"該当ラベルがありません"_sj, "the choice or branch block lacks the target ＃n for this option"},
@@ -49,7 +51,7 @@ std::string ScriptErrorHint(std::string_view message, std::string_view detail) {
     return "text outside a ＃セリフ or ＃文章 block (or a block closed early by an empty line)";
   }
   for (const Hint& h : kHints) {
-    if (FindText(message, h.message) >= 0) return Utf8FromSjis(h.hint);
+    if (FindText(message, h.message) >= 0) return h.hint;
   }
   return "";
 }

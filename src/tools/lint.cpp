@@ -158,12 +158,12 @@ enum class Mode { kNone, kText, kDeclarations };
 
 struct Paths {
   std::string picture, sound, scenario, midi, mp3, movie;  // CP932
-  bool known = true;  // false: no call reached the scenario
+  bool known = true;                                       // false: no call reached the scenario
 };
 
 struct Scenario {
-  std::string name;   // as the game names it (CP932), e.g. "scene\x.st1"
-  std::string shown;  // for messages (UTF-8)
+  std::string name;                // as the game names it (CP932), e.g. "scene\x.st1"
+  std::string shown;               // for messages (UTF-8)
   std::vector<std::string> lines;  // normalised, as the store holds them
   std::set<std::string> labels;
 };
@@ -352,8 +352,8 @@ class Linter {
     if (ProbeGamePath(path) == 1) {
       flawed_paths_.insert(path);  // the names under it are not reported again
       Error(s.shown, line,
-            "the folder prefix \"" + U(path) + "\" has no trailing \\: names are joined to it directly (\"" +
-                U(path) + "name\"); write \"" + U(path) + "\\\"");
+            "the folder prefix \"" + U(path) + "\" has no trailing \\: names are joined to it directly (\"" + U(path) +
+                "name\"); write \"" + U(path) + "\\\"");
     } else {
       Note(s.shown, line, "the path \"" + U(path) + "\" does not end in \\, so it is a prefix of file names");
     }
@@ -374,13 +374,34 @@ class Linter {
       return;
     }
     switch (kind) {
-      case 'P': what = "picture"; tried = {p.picture + name + ".sj1", p.picture + name + ".sb1"}; break;
-      case 'B': case 'q': case 'm': what = "BMP picture"; tried = {p.picture + name + ".sb1"}; break;
-      case 'W': what = "sound"; tried = {p.sound + name + ".sw1"}; break;
-      case 'M': what = "MIDI file"; tried = {p.midi + name + ".sm1"}; break;
-      case '3': what = "MP3 file"; tried = {p.mp3 + name + ".sp3"}; break;
-      case 'V': what = "movie"; tried = {p.movie + name + ".sa1"}; break;
-      default: return;
+      case 'P':
+        what = "picture";
+        tried = {p.picture + name + ".sj1", p.picture + name + ".sb1"};
+        break;
+      case 'B':
+      case 'q':
+      case 'm':
+        what = "BMP picture";
+        tried = {p.picture + name + ".sb1"};
+        break;
+      case 'W':
+        what = "sound";
+        tried = {p.sound + name + ".sw1"};
+        break;
+      case 'M':
+        what = "MIDI file";
+        tried = {p.midi + name + ".sm1"};
+        break;
+      case '3':
+        what = "MP3 file";
+        tried = {p.mp3 + name + ".sp3"};
+        break;
+      case 'V':
+        what = "movie";
+        tried = {p.movie + name + ".sa1"};
+        break;
+      default:
+        return;
     }
     for (const std::string& t : tried) {
       if (ProbeGamePath(t) == 2) return;
@@ -447,8 +468,9 @@ class Linter {
           if (l.find('=') != std::string::npos) {
             Error(s.shown, n, "half-width \"=\": an assignment needs the full-width \"＝\"");
           } else {
-            Error(s.shown, n,
-                  "text outside a ＃セリフ or ＃文章 block: the player reports it as a mistake (シナリオ上のミスです。)");
+            Error(
+                s.shown, n,
+                "text outside a ＃セリフ or ＃文章 block: the player reports it as a mistake (シナリオ上のミスです。)");
           }
           continue;
         }
@@ -482,13 +504,24 @@ class Linter {
     std::string scenario_called;
     for (const char* a = args; *a; ++a) {
       switch (*a) {
-        case 'x': next(); break;
-        case 'o': if (!peek().empty()) next(); break;
-        case 'O': if (!peek().empty()) { next(); next(); } break;
+        case 'x':
+          next();
+          break;
+        case 'o':
+          if (!peek().empty()) next();
+          break;
+        case 'O':
+          if (!peek().empty()) {
+            next();
+            next();
+          }
+          break;
         case 'z':
           for (int k = 0; k < 3 && !peek().empty(); ++k) next();
           break;
-        case '*': while (!peek().empty()) next(); break;
+        case '*':
+          while (!peek().empty()) next();
+          break;
         case 'm':
           while (!peek().empty()) {
             std::string name = next();
@@ -516,7 +549,12 @@ class Linter {
             CheckFile(s, here(), 'P', *paths, name);
           }
           break;
-        case 'P': case 'B': case 'W': case 'M': case '3': case 'V': {
+        case 'P':
+        case 'B':
+        case 'W':
+        case 'M':
+        case '3':
+        case 'V': {
           std::string name = next();
           CheckFile(s, here(), *a, *paths, name);
           break;
@@ -553,7 +591,12 @@ class Linter {
           UseLabel(s, here(), label, U(command.substr(0, command.find(' '))).c_str());
           break;
         }
-        case 'i': case 'u': case 'c': case 'd': case 'e': case 'v': {
+        case 'i':
+        case 'u':
+        case 'c':
+        case 'd':
+        case 'e':
+        case 'v': {
           std::string path = next();
           std::string* target = *a == 'i'   ? &paths->picture
                                 : *a == 'u' ? &paths->sound
@@ -565,8 +608,12 @@ class Linter {
           if (paths->known) CheckPath(s, here(), path);
           break;
         }
-        case 'T': *mode = Mode::kText; break;
-        case 'D': *mode = Mode::kDeclarations; break;
+        case 'T':
+          *mode = Mode::kText;
+          break;
+        case 'D':
+          *mode = Mode::kDeclarations;
+          break;
       }
     }
     quiet_ = false;
@@ -612,8 +659,10 @@ std::vector<LintFinding> LintFolder(const std::string& dir, std::string* error) 
     return {};
   }
   std::string prefix = dir;
-  if (prefix == ".") prefix.clear();
-  else if (prefix.back() != '/') prefix += '/';
+  if (prefix == ".")
+    prefix.clear();
+  else if (prefix.back() != '/')
+    prefix += '/';
   bool authoring = !fs::exists(fs::path(dir) / "start.st1") && fs::exists(fs::path(dir) / "start.scn");
   std::vector<LintFinding> pack_findings;
   std::string game = dir;

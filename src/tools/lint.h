@@ -11,9 +11,9 @@
 namespace piko {
 
 struct LintFinding {
-  std::string file;  // as the user would open it: FOLDER/REL, UTF-8
-  int line = 0;      // 1-based; 0 for the file as a whole
-  bool error = true; // false: a note
+  std::string file;     // as the user would open it: FOLDER/REL, UTF-8
+  int line = 0;         // 1-based; 0 for the file as a whole
+  bool error = true;    // false: a note
   std::string message;  // UTF-8
 };
 

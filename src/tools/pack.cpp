@@ -1,13 +1,13 @@
 #include "tools/pack.h"
 
+#include <png.h>
+
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
-
-#include <png.h>
 
 #include "base/sjis.h"
 #include "gfx/picture_codecs.h"
@@ -83,9 +83,9 @@ struct Kind {
 };
 
 constexpr Kind kKinds[] = {
-    {".scn", ".st1", Kind::kScenario},  {".txt", ".txt", Kind::kPlainText}, {".ini", ".ini", Kind::kPlainText},
-    {".bmp", ".sb1", Kind::kAsStored},  {".jpg", ".sj1", Kind::kScrambled}, {".jpeg", ".sj1", Kind::kScrambled},
-    {".wav", ".sw1", Kind::kAsStored},  {".mid", ".sm1", Kind::kAsStored},
+    {".scn", ".st1", Kind::kScenario}, {".txt", ".txt", Kind::kPlainText}, {".ini", ".ini", Kind::kPlainText},
+    {".bmp", ".sb1", Kind::kAsStored}, {".jpg", ".sj1", Kind::kScrambled}, {".jpeg", ".sj1", Kind::kScrambled},
+    {".wav", ".sw1", Kind::kAsStored}, {".mid", ".sm1", Kind::kAsStored},
 };
 
 }  // namespace
@@ -117,7 +117,6 @@ std::string UnpackPlainText(const std::string& sjis) {
   return out;
 }
 
-
 std::vector<std::string> CheckAuthoringText(const std::string& utf8, bool scenario) {
   std::vector<std::string> problems;
   std::vector<std::string> lines = SplitLines(StripBom(utf8));
@@ -129,9 +128,12 @@ std::vector<std::string> CheckAuthoringText(const std::string& utf8, bool scenar
     for (size_t p = 0; p < line.size();) {
       size_t n = 1;
       unsigned char c = static_cast<unsigned char>(line[p]);
-      if (c >= 0xF0) n = 4;
-      else if (c >= 0xE0) n = 3;
-      else if (c >= 0xC0) n = 2;
+      if (c >= 0xF0)
+        n = 4;
+      else if (c >= 0xE0)
+        n = 3;
+      else if (c >= 0xC0)
+        n = 2;
       n = std::min(n, line.size() - p);
       std::string ch = line.substr(p, n);
       p += n;
@@ -196,7 +198,7 @@ PictureKind SniffPicture(const std::string& b) {
   return PictureKind::kUnknown;
 }
 
-constexpr const char* kPictureExtensions[] = {".bmp", ".jpg", ".jpeg", ".png", ".gif", ".webp",
+constexpr const char* kPictureExtensions[] = {".bmp", ".jpg",  ".jpeg", ".png", ".gif", ".webp",
                                               ".tif", ".tiff", ".tga",  ".ppm", ".pcx"};
 
 bool IsPictureExtension(const std::string& ext) {
@@ -346,7 +348,8 @@ PackOutcome PackFolder(const std::string& src, const std::string& dst, const Pac
   std::map<std::string, std::string> made;
   for (const PackedFile& f : files) {
     auto [at, fresh] = made.emplace(f.rel_out, Rel(fs::relative(f.source, src, ec)));
-    if (!fresh) outcome.errors.push_back(at->second + ": " + Rel(fs::relative(f.source, src, ec)) + " also becomes " + f.rel_out);
+    if (!fresh)
+      outcome.errors.push_back(at->second + ": " + Rel(fs::relative(f.source, src, ec)) + " also becomes " + f.rel_out);
   }
   if (!outcome.errors.empty()) {
     outcome.exit_code = 1;
@@ -361,7 +364,8 @@ PackOutcome PackFolder(const std::string& src, const std::string& dst, const Pac
       if (!it->is_directory() && !made.count(rel)) stale.push_back(it->path());
     }
     if (options.clean && !stale.empty() && !fs::exists(fs::path(dst) / "start.st1")) {
-      outcome.errors.push_back("OUT (" + dst + ") holds files and no start.st1; --clean removes files only from a game folder");
+      outcome.errors.push_back("OUT (" + dst +
+                               ") holds files and no start.st1; --clean removes files only from a game folder");
       outcome.exit_code = 2;
       return outcome;
     }
@@ -427,10 +431,17 @@ bool UnpackFolder(const std::string& src, const std::string& dst, std::string* e
       if (ext != k.game) continue;
       out.replace_extension(k.authoring);
       switch (k.form) {
-        case Kind::kScenario: bytes = UnpackScenario(bytes); break;
-        case Kind::kPlainText: bytes = UnpackPlainText(bytes); break;
-        case Kind::kScrambled: ScrambleBytes(&bytes); break;
-        case Kind::kAsStored: break;
+        case Kind::kScenario:
+          bytes = UnpackScenario(bytes);
+          break;
+        case Kind::kPlainText:
+          bytes = UnpackPlainText(bytes);
+          break;
+        case Kind::kScrambled:
+          ScrambleBytes(&bytes);
+          break;
+        case Kind::kAsStored:
+          break;
       }
       break;
     }

@@ -32,8 +32,8 @@ std::vector<std::string> CheckAuthoringText(const std::string& utf8, bool scenar
 std::string CheckFolderPair(const std::string& src, const std::string& dst);
 
 struct PackOptions {
-  bool clean = false;           // remove files in OUT that SRC did not make
-  bool names_only = false;      // copied kinds are written empty (for lint)
+  bool clean = false;       // remove files in OUT that SRC did not make
+  bool names_only = false;  // copied kinds are written empty (for lint)
 };
 
 struct PackOutcome {

@@ -1,8 +1,8 @@
 // piko-tool: the game author's and the tests' companion to the player.
 #include <algorithm>
 #include <cstdio>
-#include <initializer_list>
 #include <fstream>
+#include <initializer_list>
 #include <sstream>
 #include <string>
 #include <string_view>

@@ -28,8 +28,8 @@ std::string Scratch(const std::string& name) {
 TEST(Demo, HeadlessRunEndsCleanlyAndSaysWhereTheScreenshotIs) {
   std::string shot = std::string(PIKO_BINARY_DIR) + "/demo-screenshot.png";
   fs::remove(shot);
-  ProcessResult r = RunProcess(
-      {"/bin/sh", std::string(PIKO_SOURCE_DIR) + "/scripts/play-demo-headless.sh", PIKO_BINARY_DIR});
+  ProcessResult r =
+      RunProcess({"/bin/sh", std::string(PIKO_SOURCE_DIR) + "/scripts/play-demo-headless.sh", PIKO_BINARY_DIR});
   EXPECT_EQ(r.exit_code, 0) << r.err;
   EXPECT_EQ(r.err, "");
   EXPECT_NE(r.out.find("Its last frame is in " + shot), std::string::npos) << r.out;
@@ -41,9 +41,9 @@ TEST(Demo, HeadlessRunEndsCleanlyAndSaysWhereTheScreenshotIs) {
 // report appears only inside its own scene.
 TEST(Demo, EveryScenePlaysAndErrorsStayInTheirScene) {
   std::string trace = Scratch("demo.trace");
-  ProcessResult r = RunProcess({PIKO_PLAYER, "--headless", "--input",
-                                std::string(PIKO_SOURCE_DIR) + "/scripts/demo-input.txt", "--trace", trace,
-                                std::string(PIKO_BINARY_DIR) + "/demo"});
+  ProcessResult r =
+      RunProcess({PIKO_PLAYER, "--headless", "--input", std::string(PIKO_SOURCE_DIR) + "/scripts/demo-input.txt",
+                  "--trace", trace, std::string(PIKO_BINARY_DIR) + "/demo"});
   ASSERT_EQ(r.exit_code, 0);
   std::set<std::string> played;
   for (const std::string& line : SplitLines(ReadFileText(trace))) {

@@ -39,8 +39,8 @@ TEST(Diagnostics, OptionsThatCannotWorkAreRefusedAtTheStart) {
     EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
   }
   // Without a display a window cannot open: the player says so at once.
-  ProcessResult r = RunProcess({"/usr/bin/env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "-u", "SDL_VIDEODRIVER",
-                                PIKO_PLAYER, Game("quit")});
+  ProcessResult r = RunProcess(
+      {"/usr/bin/env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "-u", "SDL_VIDEODRIVER", PIKO_PLAYER, Game("quit")});
   EXPECT_EQ(r.exit_code, 2);
   EXPECT_NE(r.err.find("no display to open a window on"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("--headless"), std::string::npos);
@@ -49,10 +49,10 @@ TEST(Diagnostics, OptionsThatCannotWorkAreRefusedAtTheStart) {
 TEST(Diagnostics, HelpNamesEveryOptionAndTheKeys) {
   ProcessResult r = Play({"--help"});
   EXPECT_EQ(r.exit_code, 0);
-  for (const char* word : {"--window", "--fullscreen", "--headless", "--input", "--trace", "--screenshot",
-                           "--dump-vars", "--max-ms", "--answer", "--loop", "--errors-wait", "--log",
-                           "--pixel-format", "Enter", "Space", "Esc", "Ctrl", "Up, Down", "right button",
-                           "Alt+Enter, F11", "F12"}) {
+  for (const char* word :
+       {"--window", "--fullscreen", "--headless", "--input",       "--trace",      "--screenshot",   "--dump-vars",
+        "--max-ms", "--answer",     "--loop",     "--errors-wait", "--log",        "--pixel-format", "Enter",
+        "Space",    "Esc",          "Ctrl",       "Up, Down",      "right button", "Alt+Enter, F11", "F12"}) {
     EXPECT_NE(r.out.find(word), std::string::npos) << word;
   }
   EXPECT_EQ(Play({"--version"}).out, "piko " PIKO_VERSION "\n");

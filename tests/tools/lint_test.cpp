@@ -31,8 +31,10 @@ TEST(Lint, EachPlantedMistakeIsReportedOnceOnItsLine) {
     const char* finding;
     const char* chapter = "＃ラベル\nここ\n";
   } cases[] = {
-      {"＃絵のパス\npicture\\\n＃セリブ\nこんにちは\n\n", "start.scn:3: unknown command ＃セリブ: did you mean ＃セリフ?"},
-      {"＃絵のパス\npicture\\\n#絵\nsky\n", "start.scn:3: half-width \"#\": commands begin with the full-width \"＃\" (＃絵)"},
+      {"＃絵のパス\npicture\\\n＃セリブ\nこんにちは\n\n",
+       "start.scn:3: unknown command ＃セリブ: did you mean ＃セリフ?"},
+      {"＃絵のパス\npicture\\\n#絵\nsky\n",
+       "start.scn:3: half-width \"#\": commands begin with the full-width \"＃\" (＃絵)"},
       {"＃変数宣言\n点\n\n点=1\n", "start.scn:4: half-width \"=\": an assignment needs the full-width \"＝\""},
       {"＃変数宣言\n点\n\n点＝1=2\n", "start.scn:4: half-width \"=\" in an assignment: the player refuses it"},
       {"こんにちは\n", "start.scn:1: text outside a ＃セリフ or ＃文章 block"},
@@ -43,13 +45,16 @@ TEST(Lint, EachPlantedMistakeIsReportedOnceOnItsLine) {
       {"＃絵のパス\npicture\\\n＃人物 位置\nnobody\n10\n20\n",
        "start.scn:4: picture \"nobody\" not found: no picture\\nobody.sj1 or picture\\nobody.sb1"},
       {"＃絵のパス\npicture\n＃絵\nsky\n", "start.scn:2: the folder prefix \"picture\" has no trailing \\"},
-      {"＃シナリオのパス\nscene\\\n＃別シナリオ\nmissing\n", "start.scn:4: scenario \"missing\" not found: no scene\\missing.st1"},
-      {"＃シナリオのパス\nscene\\\n＃別シナリオ ラベル\nchapter\nなし\n", "start.scn:5: ＃別シナリオ: no label \"なし\" in"},
+      {"＃シナリオのパス\nscene\\\n＃別シナリオ\nmissing\n",
+       "start.scn:4: scenario \"missing\" not found: no scene\\missing.st1"},
+      {"＃シナリオのパス\nscene\\\n＃別シナリオ ラベル\nchapter\nなし\n",
+       "start.scn:5: ＃別シナリオ: no label \"なし\" in"},
       {"＃シナリオのパス\nscene\\\n＃別シナリオ\nchapter\n", "scene/chapter.scn:3: unknown command ＃効果音",
        "＃ラベル\nここ\n＃効果音\nsong\n"},
       {"＃セリフ\nやあ😀\n\n", "start.scn:2: column 3: \"😀\" has no Shift-JIS (CP932) code"},
       {"＃ラベル\n使わない\n", "start.scn:2: note: label \"使わない\" is never jumped to"},
-      {"＃文章\n" "ああああああああああああああああああああああああああああああああああああああああああああああああ\n\n",
+      {"＃文章\n"
+       "ああああああああああああああああああああああああああああああああああああああああああああああああ\n\n",
        "start.scn:2: the line is 96 bytes"},
   };
   std::string sky = testing::ReadFileText(std::string(PIKO_SOURCE_DIR) + "/demo/picture/sky.jpg");

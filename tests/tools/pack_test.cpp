@@ -42,8 +42,8 @@ TEST(Pack, FoldersRoundTrip) {
   folder.WriteBytes("src/other.dat", "raw");
   PackOutcome packed = PackFolder(folder.path() + "/src", folder.path() + "/game");
   ASSERT_EQ(packed.exit_code, 0) << Join(packed.errors);
-  EXPECT_EQ(packed.summary, "packed 1 scenario, 1 picture (0 converted), 1 text file and 1 other file into " +
-                                folder.path() + "/game");
+  EXPECT_EQ(packed.summary,
+            "packed 1 scenario, 1 picture (0 converted), 1 text file and 1 other file into " + folder.path() + "/game");
   EXPECT_EQ(ReadFileText(folder.path() + "/game/piko.ini"), testing::Sjis("＃ゲーム名\r\nテスト\r\n"));
   EXPECT_EQ(ReadFileText(folder.path() + "/game/絵/bg.sj1"), std::string("\x18\x3F\x8D\x97\x82\x80", 6));
   EXPECT_EQ(ReadFileText(folder.path() + "/game/other.dat"), "raw");
@@ -62,11 +62,13 @@ TEST(Pack, RefusesWhatThePlayerCannotTakeAndWritesNothing) {
     std::string content;
     const char* error;
   } cases[] = {
-      {"start.scn", "ok\na" + [] {
-         std::string s;
-         for (int i = 0; i < 47; ++i) s += "長";
-         return s;
-       }(),
+      {"start.scn",
+       "ok\na" +
+           [] {
+             std::string s;
+             for (int i = 0; i < 47; ++i) s += "長";
+             return s;
+           }(),
        "start.scn:2: the line is 95"},
       {"start.scn", "ok\n＃絵 😀\n", "start.scn:2:4: \"😀\" has no Shift-JIS (CP932) code"},
       {"piko.ini", "＃ゲーム名\n한\n", "piko.ini:2:1: \"한\" has no Shift-JIS"},
