@@ -89,7 +89,8 @@ int main(int argc, char** argv) {
   // Report and input files are named from where piko was started.
   char start_dir[4096] = "";
   if (::getcwd(start_dir, sizeof start_dir)) {
-    for (std::string* path : {&o.input_file, &o.trace_file, &o.screenshot_file, &o.dump_vars_file, &o.log_file}) {
+    for (std::string* path : {&o.input_file, &o.trace_file, &o.screenshot_file, &o.dump_vars_file, &o.audio_out,
+                              &o.soundfont, &o.log_file}) {
       if (!path->empty() && (*path)[0] != '/') *path = std::string(start_dir) + "/" + *path;
     }
   }
@@ -114,6 +115,10 @@ int main(int argc, char** argv) {
     return 1;
   }
 
+  piko::AudioSettings audio;
+  audio.volume = o.volume;
+  audio.mute = o.mute;
+  audio.soundfont = o.soundfont;
   std::unique_ptr<piko::Platform> platform;
   piko::HeadlessPlatform* headless = nullptr;
   piko::SdlBackend* window = nullptr;
@@ -124,6 +129,8 @@ int main(int argc, char** argv) {
     h.max_ms = o.max_ms;
     h.answer_yes = o.answer_yes;
     h.errors_wait = o.errors_wait;
+    h.audio_out = o.audio_out;
+    h.audio = audio;
     auto owned = std::make_unique<piko::HeadlessPlatform>(h);
     headless = owned.get();
     platform = std::move(owned);
@@ -135,6 +142,7 @@ int main(int argc, char** argv) {
     std::string base = folder == "." ? std::string(start_dir) : folder;
     while (base.size() > 1 && base.back() == '/') base.pop_back();
     w.game_name = base.substr(base.rfind('/') + 1);
+    w.audio = audio;
     auto owned = piko::CreateSdlPlatform(w);
     window = owned.get();
     if (!sweep && !window->Open(&error)) {
@@ -147,6 +155,7 @@ int main(int argc, char** argv) {
   auto game = std::make_unique<piko::Game>();
   piko::Game& g = *game;
   g.platform = platform.get();
+  if (o.seed >= 0) platform->SetRandomSeed(static_cast<uint32_t>(o.seed));
   g.gfx.pixel_format = o.pixel_format_555 ? piko::PixelFormat::kRgb555 : piko::PixelFormat::kRgb565;
   piko::InitGame(g);
   if (o.window_mode >= 0) {

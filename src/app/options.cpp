@@ -7,9 +7,11 @@
 namespace piko {
 
 const char* UsageText() {
-  return "usage: piko [--window | --fullscreen] [--pixel-format 565|555] [--log FILE] [GAME_DIR]\n"
+  return "usage: piko [--window | --fullscreen] [--pixel-format 565|555] [--volume N] [--mute]\n"
+         "            [--soundfont FILE] [--log FILE] [GAME_DIR]\n"
          "       piko --headless [--input FILE] [--trace FILE] [--screenshot FILE] [--dump-vars FILE]\n"
-         "                       [--max-ms N] [--answer yes|no] [--loop] [--errors-wait] [GAME_DIR]\n"
+         "                       [--max-ms N] [--answer yes|no] [--loop] [--errors-wait]\n"
+         "                       [--audio-out FILE.wav] [--soundfont FILE] [GAME_DIR]\n"
          "       piko --help | --version\n";
 }
 
@@ -24,6 +26,9 @@ const char* HelpText() {
          "  --window             play in a window, whatever piko.ini says\n"
          "  --fullscreen         play full screen, whatever piko.ini says\n"
          "  --pixel-format 565|555  the 16-bit pixel layout (565 unless told)\n"
+         "  --volume N           sound volume from 0 to 100\n"
+         "  --mute               no sound\n"
+         "  --soundfont FILE     the General MIDI soundfont for MIDI music\n"
          "  --log FILE           also write every script error, with its paths, to FILE\n"
          "  --trace FILE         write each executed scenario line to FILE\n"
          "  --screenshot FILE    write the last frame as a PNG when the game ends\n"
@@ -37,6 +42,8 @@ const char* HelpText() {
          "  --answer yes|no      the answer to every yes/no message box (yes unless told)\n"
          "  --loop               start again when the start scenario ends, instead of exiting\n"
          "  --errors-wait        a script error waits for a click of the input file\n"
+         "  --audio-out FILE.wav write the sound the game plays to a WAVE file\n"
+         "  --seed N             the random generator's seed, for repeatable runs\n"
          "\n"
          "  --help, --version    this text; the version\n"
          "\n"
@@ -86,6 +93,15 @@ bool ParseOptions(int argc, char** argv, Options* o, std::string* error) {
         *error = "--max-ms takes a number of milliseconds";
         return false;
       }
+    } else if (a == "--seed") {
+      if (!value(&v)) return false;
+      char* end = nullptr;
+      errno = 0;
+      o->seed = std::strtoll(v.c_str(), &end, 10);
+      if (v.empty() || *end != '\0' || errno != 0 || o->seed < 0 || o->seed > 0xFFFFFFFFLL) {
+        *error = "--seed takes a number from 0 to 4294967295";
+        return false;
+      }
     } else if (a == "--answer") {
       if (!value(&v)) return false;
       if (v != "yes" && v != "no") {
@@ -93,6 +109,21 @@ bool ParseOptions(int argc, char** argv, Options* o, std::string* error) {
         return false;
       }
       o->answer_yes = v == "yes";
+    } else if (a == "--audio-out") {
+      if (!value(&o->audio_out)) return false;
+    } else if (a == "--soundfont") {
+      if (!value(&o->soundfont)) return false;
+    } else if (a == "--mute") {
+      o->mute = true;
+    } else if (a == "--volume") {
+      if (!value(&v)) return false;
+      char* end = nullptr;
+      long n = std::strtol(v.c_str(), &end, 10);
+      if (v.empty() || *end != '\0' || n < 0 || n > 100) {
+        *error = "--volume takes a number from 0 to 100";
+        return false;
+      }
+      o->volume = static_cast<int>(n);
     } else if (a == "--loop") {
       o->loop = true;
     } else if (a == "--errors-wait") {

@@ -7,6 +7,7 @@
 
 #include "base/fixed_text.h"
 #include "base/sjis.h"
+#include "script/args.h"
 #include "shell/game.h"
 
 namespace piko {
@@ -56,7 +57,8 @@ bool IsOnlyANumber(std::string_view line) {
 
 void BranchOnRanges(Game& g) {
   ScriptState& s = g.script;
-  std::string value_line(LineAt(g, ++s.line_pos));
+  Args args(g);
+  std::string value_line = args.Next();
   if (value_line.empty()) {
     ReportScriptError(g, "＃分岐範囲で分岐の基準となる"_sjv, "「変数」が指定されていません"_sjv);
     return;
@@ -66,7 +68,7 @@ void BranchOnRanges(Game& g) {
     return;
   }
   int value;
-  if (!EvaluateArgument(g, value_line, value_line, &value)) return;
+  if (!args.Value(value_line, &value)) return;
   if (LineAt(g, s.line_pos + 1).empty()) {
     ++s.line_pos;
     ReportScriptError(g, "区間を区切る数がありません"_sjv, "（パラメータの直後にリターンがあります）"_sjv);
@@ -127,8 +129,8 @@ void BranchOnMaximum(Game& g) {
 }
 
 void BranchOnString(Game& g) {
-  ScriptState& s = g.script;
-  std::string name(LineAt(g, ++s.line_pos));
+  Args args(g);
+  std::string name = args.Next();
   if (name.empty()) {
     ReportScriptError(g, "＃分岐文字の文字変数が"_sjv, "指定されていません"_sjv);
     return;
@@ -138,7 +140,7 @@ void BranchOnString(Game& g) {
     ReportScriptError(g, "該当する文字変数が宣言されていません"_sjv, name);
     return;
   }
-  std::string_view compare = LineAt(g, ++s.line_pos);
+  std::string compare = args.Next();
   int k = TextOf(g.vars.string_values[slot]) == compare ? 1 : 0;
   JumpToTarget(g, k, "＃分岐文字～＃＃＃＃をチェックしてください"_sjv);
 }

@@ -6,22 +6,12 @@
 #include "base/sjis.h"
 #include "gfx/gfx_commands.h"
 #include "gfx/surface_copy.h"
+#include "script/args.h"
 #include "shell/game.h"
 
 namespace piko {
 
 namespace {
-
-std::string_view CommandLine(const Game& g) { return LineAt(g, g.script.line_pos); }
-
-bool LineHas(const Game& g, std::string_view word) { return FindText(CommandLine(g), word) >= 0; }
-
-// An argument line, substituted and then evaluated. 1, or 0 after a report.
-int EvaluateLine(Game& g, std::string_view line, int* value) {
-  std::string text;
-  if (!substitute_text(g, line, 1, &text)) return 0;
-  return EvaluateArgument(g, text, line, value);
-}
 
 void FillWithMask(Game& g, Surface& s) {
   FillRect(g, s, 0, 0, s.width, s.height, g.gfx.mask_colour_r, g.gfx.mask_colour_g, g.gfx.mask_colour_b);
@@ -36,31 +26,31 @@ std::string Message(std::string_view command_name, std::string_view rest) {
 }  // namespace
 
 int LoadLayer(Game& g, Surface& layer, std::string_view command_name) {
-  ScriptState& s = g.script;
   GfxState& d = g.gfx;
-  bool add = LineHas(g, "追加"_sjv);
-  bool position = LineHas(g, "位置"_sjv);
-  bool black_key = LineHas(g, "マスク"_sjv);
+  Args args(g);
+  bool add = args.Has("追加"_sjv);
+  bool position = args.Has("位置"_sjv);
+  bool black_key = args.Has("マスク"_sjv);
 
-  std::string name(LineAt(g, ++s.line_pos));
+  std::string name = args.Next();
   if (name.empty()) {
     ReportScriptError(g, Message(command_name, "のファイルが指定されていません"_sjv), ""_sjv);
     return 0;
   }
   int x = 0, y = 0;
   if (position) {
-    std::string line(LineAt(g, ++s.line_pos));
+    std::string line = args.Next();
     if (line.empty()) {
       ReportScriptError(g, Message(command_name, "のＸ位置が指定されていません"_sjv), name);
       return 0;
     }
-    if (!EvaluateLine(g, line, &x)) x = 0;
-    line = LineAt(g, ++s.line_pos);
+    if (!args.SubstitutedValue(line, &x)) x = 0;
+    line = args.Next();
     if (line.empty()) {
       ReportScriptError(g, Message(command_name, "のＹ位置が指定されていません"_sjv), name);
       return 0;
     }
-    if (!EvaluateLine(g, line, &y)) y = 0;
+    if (!args.SubstitutedValue(line, &y)) y = 0;
     x = std::min(x, kScreenWidth - 1);
     y = std::min(y, kScreenHeight - 1);
   }
@@ -89,8 +79,8 @@ int LoadLayer(Game& g, Surface& layer, std::string_view command_name) {
 }
 
 int LoadPartialStrip(Game& g, PartialId which) {
-  ScriptState& s = g.script;
-  std::string name(LineAt(g, ++s.line_pos));
+  Args args(g);
+  std::string name = args.Next();
   if (name.empty()) {
     ReportScriptError(g, "部分絵（又はアニメ）の"_sjv, "ファイル名が指定されていません"_sjv);
     return 0;
@@ -100,18 +90,18 @@ int LoadPartialStrip(Game& g, PartialId which) {
     return 0;
   }
   int x, y;
-  std::string line(LineAt(g, ++s.line_pos));
+  std::string line = args.Next();
   if (line.empty()) {
     ReportScriptError(g, "＃部分絵（又はアニメ）のＸ位置指定がありません"_sjv, name);
     return 0;
   }
-  if (!EvaluateLine(g, line, &x)) return 0;
-  line = LineAt(g, ++s.line_pos);
+  if (!args.SubstitutedValue(line, &x)) return 0;
+  line = args.Next();
   if (line.empty()) {
     ReportScriptError(g, "＃部分絵（又はアニメ）のＹ位置指定がありません"_sjv, name);
     return 0;
   }
-  if (!EvaluateLine(g, line, &y)) return 0;
+  if (!args.SubstitutedValue(line, &y)) return 0;
   g.gfx.partials[which].x = x;
   g.gfx.partials[which].y = y;
   return 1;
@@ -131,7 +121,7 @@ void ComposeBackScreen(Game& g) {
 
 void ShowBackground(Game& g) {
   GfxState& d = g.gfx;
-  std::string name(LineAt(g, ++g.script.line_pos));
+  std::string name = Args(g).Next();
   if (IsJpegPicture(g, name)) {
     LoadPictureToSurface(g, name, d.surfaces[BackgroundSurface]);
   } else if (!LoadBmpToSurface(g, d.surfaces[BackgroundSurface], name, kScreenWidth, kScreenHeight)) {
@@ -217,7 +207,7 @@ void LoadBackScreenLayer(Game& g, int n) {
                       "一度前景アニメをオフしてから使ってください"_sjv);
     return;
   }
-  if (LineHas(g, "オフ"_sjv)) {
+  if (Args(g).Has("オフ"_sjv)) {
     d.back_screen_on[n] = 0;
     ComposeBackScreen(g);
     return;
@@ -228,28 +218,29 @@ void LoadBackScreenLayer(Game& g, int n) {
 
 void SetLayerTranslucency(Game& g, LayerId layer) {
   Layer& l = g.gfx.layers[layer];
-  if (LineHas(g, "オフ"_sjv)) {
+  Args args(g);
+  if (args.Has("オフ"_sjv)) {
     l.translucent = false;
     return;
   }
-  std::string rate_line(LineAt(g, ++g.script.line_pos));
+  std::string rate_line = args.Next();
   if (rate_line.empty()) {
     ReportScriptError(g, "半透明の半透明率（％）がありません"_sjv, ""_sjv);
     return;
   }
   int value;
-  if (!EvaluateLine(g, rate_line, &value)) return;
+  if (!args.SubstitutedValue(rate_line, &value)) return;
   l.translucent = true;
   l.rate = value;
 }
 
-void SetTranslucency(Game& g) { g.gfx.translucency_enabled = BeginsWith(CommandLine(g), "＃半透明オフ"_sjv) ? 0 : 1; }
+void SetTranslucency(Game& g) { g.gfx.translucency_enabled = BeginsWith(Args(g).Command(), "＃半透明オフ"_sjv) ? 0 : 1; }
 
 void SetMaskColour(Game& g) {
+  Args args(g);
   int rgb[3];
   for (int& c : rgb) {
-    std::string line(LineAt(g, ++g.script.line_pos));
-    if (!EvaluateLine(g, line, &c)) return;
+    if (!args.NextSubstitutedValue(&c)) return;
     c = std::clamp(c, 0, 255);
   }
   SetColourKeys(g, rgb[0], rgb[1], rgb[2]);

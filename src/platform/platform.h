@@ -1,15 +1,17 @@
 // What the engine expects of the operating system, in the shape the original
 // Windows player used it: a millisecond clock, one main window with a message
-// queue, message boxes, a presented 16-bit frame, a beep. Two backends satisfy
+// queue, message boxes, a presented 16-bit frame, sound. Two backends satisfy
 // it: SDL2 (a real window) and headless (virtual clock, scripted input).
 // The engine sees only this interface and cannot tell them apart.
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "platform/audio.h"
 #include "platform/surface.h"
 #include "platform/text_renderer.h"
 
@@ -48,6 +50,11 @@ class Platform {
 
   virtual bool IsHeadless() const = 0;
 
+  // The seed of the game's random generator: the time in seconds at
+  // start-up, unless a seed was given for a repeatable run.
+  uint32_t RandomSeed() const;
+  void SetRandomSeed(uint32_t seed) { seed_ = seed; }
+
   // Clock: milliseconds since start, wrapping like the system tick count.
   virtual uint32_t GetTickCount() = 0;
   virtual void Sleep(uint32_t ms) = 0;
@@ -83,6 +90,16 @@ class Platform {
     return *text_;
   }
 
+  // Sound: media-control strings, the simple wave player, the mixer. The
+  // default is heard by nobody and paced by GetTickCount.
+  virtual AudioSystem& Audio() {
+    if (!audio_) {
+      audio_ = std::make_unique<AudioSystem>();
+      audio_->FollowClock([this] { return GetTickCount(); });
+    }
+    return *audio_;
+  }
+
   // Hands the 640x480 back buffer to the screen (or keeps it, headless).
   virtual void Present(const Surface& back_buffer) = 0;
 
@@ -94,7 +111,7 @@ class Platform {
   // Message boxes; texts are CP932. The caption is the game title.
   virtual MessageBoxAnswer ShowMessageBox(std::string_view text_sjis, std::string_view caption_sjis,
                                           MessageBoxKind kind) = 0;
-  // MessageBeep(0): the default beep. Silent until sound output exists.
+  // MessageBeep(0): the default beep (the backends sound it through Audio()).
   virtual void Beep() = 0;
 
   // Plain-text channels for authors and tests. Texts are CP932.
@@ -108,6 +125,8 @@ class Platform {
 
  private:
   std::unique_ptr<TextRenderer> text_;
+  std::optional<uint32_t> seed_;
+  std::unique_ptr<AudioSystem> audio_;
 };
 
 }  // namespace piko

@@ -3,6 +3,7 @@
 #include "base/fixed_text.h"
 #include "base/sjis.h"
 #include "script/keyword_table.h"
+#include "script/args.h"
 #include "shell/game.h"
 
 namespace piko {
@@ -84,10 +85,7 @@ void DispatchLine(Game& g) {
 
 namespace {
 
-void CopyNextLineInto(Game& g, char (&field)[kPathBytes]) {
-  ++g.script.line_pos;
-  CopyText(field, LineAt(g, g.script.line_pos));
-}
+void CopyNextLineInto(Game& g, char (&field)[kPathBytes]) { CopyText(field, Args(g).Next()); }
 
 }  // namespace
 

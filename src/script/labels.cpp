@@ -6,6 +6,7 @@
 
 #include "base/fixed_text.h"
 #include "base/sjis.h"
+#include "script/args.h"
 #include "shell/game.h"
 
 namespace piko {
@@ -40,8 +41,7 @@ void PassLabel(Game& g) { ++g.script.line_pos; }
 
 void JumpToLabel(Game& g) {
   ScriptState& s = g.script;
-  ++s.line_pos;
-  std::string name(LineAt(g, s.line_pos));
+  std::string name = Args(g).Next();
   int found = FindLabel(g, name);
   if (found < 0) {
     ReportScriptError(g, kNoLabel, name);
@@ -57,20 +57,17 @@ int CallScenario(Game& g, int kind) {
     return 0;
   }
   bool right_click = kind == 2;
-  bool with_label = !right_click && FindText(LineAt(g, s.line_pos), "ラベル"_sjv) >= 0;
+  Args args(g);
+  bool with_label = !right_click && args.Has("ラベル"_sjv);
   std::string name, path, label;
   if (right_click) {
     path = std::string(TextOf(s.right_click_scenario_file));
     name = path;
   } else {
-    ++s.line_pos;
-    name = std::string(LineAt(g, s.line_pos));
+    name = args.Next();
     path = ScenarioPathFor(g, name);
   }
-  if (with_label) {
-    ++s.line_pos;
-    label = std::string(LineAt(g, s.line_pos));
-  }
+  if (with_label) label = args.Next();
 
   bool placed = false;
   if (ProbeFile(path) != 2) {

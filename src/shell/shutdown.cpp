@@ -74,11 +74,12 @@ void ResetSoundAndEffects(Game& g) {
   g.shell.waits[Wait::kFadeOut] = 0;
   g.shell.waits[Wait::kOverlap] = 0;
   GfxState& d = g.gfx;
-  d.layers[LayerId::kBackground].on = d.layers[LayerId::kPerson].on = d.layers[LayerId::kForeground].on =
-      d.layers[LayerId::kTop].on = 0;
-  for (PartialPicture& p : d.partials) p.shown = p.animating = 0;
-  d.layers[LayerId::kPerson].anim_on = d.layers[LayerId::kPerson].anim_frame = 0;
-  d.layers[LayerId::kForeground].anim_on = d.layers[LayerId::kForeground].anim_frame = 0;
+  for (Layer& layer : d.layers) {
+    layer.on = false;
+    layer.anim_on = false;
+    layer.anim_frame = 0;
+  }
+  for (PartialPicture& p : d.partials) p.shown = p.animating = false;
   d.translucency_enabled = 1;
   g.shell.anime_interval_ms = 40;
 }

@@ -61,7 +61,7 @@ int CheckFolderDepth(Game& g) {
 
 int StartUp(Game& g) {
   ClearAllVariables(g);
-  std::srand(static_cast<unsigned>(std::time(nullptr)));
+  SeedRandom(g, g.platform->RandomSeed());
   ResetArrayTables(g);
   g.script.call_depth = 0;
   g.script.call_stack_return_lines[0] = 0;

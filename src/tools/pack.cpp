@@ -11,6 +11,7 @@
 
 #include "base/sjis.h"
 #include "gfx/picture_codecs.h"
+#include "platform/audio_sources.h"
 #include "platform/bitmap.h"
 #include "script/script.h"
 
@@ -332,8 +333,9 @@ PackOutcome PackFolder(const std::string& src, const std::string& dst, const Pac
       }
     } else {
       f.copy = true;
+      // CD track files keep their names and bytes ("track02.wav" is no sound effect).
       for (const Kind& k : kKinds) {
-        if (ext == k.authoring) out_ext(k.game);
+        if (ext == k.authoring && CdTrackNumberOf(rel.filename().string()) < 0) out_ext(k.game);
       }
       ++copied;
     }
@@ -428,7 +430,7 @@ bool UnpackFolder(const std::string& src, const std::string& dst, std::string* e
     }
     std::string ext = Lower(it->path().extension().string());
     for (const Kind& k : kKinds) {
-      if (ext != k.game) continue;
+      if (ext != k.game || CdTrackNumberOf(rel.filename().string()) >= 0) continue;
       out.replace_extension(k.authoring);
       switch (k.form) {
         case Kind::kScenario:

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "platform/platform.h"
@@ -18,6 +19,8 @@ struct HeadlessOptions {
   long long max_ms = -1;
   bool answer_yes = true;
   bool errors_wait = false;
+  std::string audio_out;  // the whole mix as a 48 kHz 16-bit stereo WAVE file
+  AudioSettings audio;
 };
 
 class HeadlessPlatform : public Platform {
@@ -39,7 +42,8 @@ class HeadlessPlatform : public Platform {
 
   bool IsHeadless() const override { return true; }
   uint32_t GetTickCount() override { return static_cast<uint32_t>(clock_ms_); }
-  void Sleep(uint32_t ms) override { clock_ms_ += ms; }
+  void Sleep(uint32_t ms) override;
+  AudioSystem& Audio() override;
   bool CreateMainWindow(bool, std::string_view) override { return true; }
   void SetWindowTitle(std::string_view) override {}
   void DestroyMainWindow() override {}
@@ -48,7 +52,7 @@ class HeadlessPlatform : public Platform {
   void AfterFrameTick(bool waiting) override;
   MessageBoxAnswer ShowMessageBox(std::string_view text_sjis, std::string_view caption_sjis,
                                   MessageBoxKind kind) override;
-  void Beep() override {}
+  void Beep() override { Audio().Beep(); }
   bool StartProcess(std::string_view command_line) override;
   void OnScriptError(std::string_view file_sjis, int line, std::string_view message_sjis,
                      std::string_view detail_sjis) override;
@@ -81,6 +85,9 @@ class HeadlessPlatform : public Platform {
   bool timed_out_ = false;
   bool input_exhausted_ = false;
   Surface last_frame_;
+  std::unique_ptr<AudioSystem> audio_;
+  FILE* audio_out_ = nullptr;
+  uint64_t audio_out_frames_ = 0;
 };
 
 }  // namespace piko

@@ -56,6 +56,9 @@ bool WithoutWindowManager(SDL_Window* window) {
   return none;
 }
 
+// The device asks for about 10 ms at a time, so a sound starts promptly.
+constexpr int kAudioBufferFrames = 512;
+
 // The user's pictures folder as user-dirs.dirs names it, or "".
 std::string PicturesFolder() {
   const char* home = std::getenv("HOME");
@@ -80,8 +83,12 @@ std::string PicturesFolder() {
 
 class SdlPlatform : public SdlBackend {
  public:
-  explicit SdlPlatform(const SdlOptions& options) : options_(options) {}
+  explicit SdlPlatform(const SdlOptions& options) : options_(options), audio_settings_(options.audio) {}
   ~SdlPlatform() override {
+    if (audio_device_) SDL_CloseAudioDevice(audio_device_);
+    if (audio_) audio_->StopAll();
+    audio_.reset();
+    if (audio_started_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
     DestroyMainWindow();
     if (video_started_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
     if (log_) std::fclose(log_);
@@ -239,7 +246,36 @@ class SdlPlatform : public SdlBackend {
     return pressed == 1 ? MessageBoxAnswer::kYes : MessageBoxAnswer::kNo;
   }
 
-  void Beep() override {}
+  void Beep() override { Audio().Beep(); }
+
+  // One device at 48 kHz stereo, pulled by SDL's audio thread; without a
+  // device the mix follows the wall clock so that sounds still end on time.
+  AudioSystem& Audio() override {
+    if (audio_) return *audio_;
+    audio_ = std::make_unique<AudioSystem>(audio_settings_);
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
+      audio_started_ = true;
+      SDL_AudioSpec want = {};
+      want.freq = kMixRate;
+      want.format = AUDIO_S16SYS;
+      want.channels = kMixChannels;
+      want.samples = kAudioBufferFrames;
+      want.callback = [](void* self, Uint8* stream, int len) {
+        static_cast<AudioSystem*>(self)->mixer().RenderS16(reinterpret_cast<int16_t*>(stream),
+                                                           static_cast<size_t>(len) / 4);
+      };
+      want.userdata = audio_.get();
+      SDL_AudioSpec got = {};
+      audio_device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &got, 0);
+    }
+    if (audio_device_) {
+      SDL_PauseAudioDevice(audio_device_, 0);
+    } else {
+      std::fprintf(stderr, "piko: no sound device (%s); playing silently\n", SDL_GetError());
+      audio_->FollowClock([] { return SDL_GetTicks(); });
+    }
+    return *audio_;
+  }
 
   void OnScriptError(std::string_view file_sjis, int line, std::string_view message_sjis,
                      std::string_view detail_sjis) override {
@@ -423,6 +459,10 @@ class SdlPlatform : public SdlBackend {
   std::vector<uint16_t> shown_;
   SDL_Event pending_{};
   bool has_pending_ = false;
+  AudioSettings audio_settings_;
+  std::unique_ptr<AudioSystem> audio_;
+  SDL_AudioDeviceID audio_device_ = 0;
+  bool audio_started_ = false;
 };
 
 }  // namespace

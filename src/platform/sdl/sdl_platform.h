@@ -15,6 +15,7 @@ struct SdlOptions {
   std::string trace_file;  // each executed line, "MS FILE:LINE: TEXT"
   std::string start_dir;   // F12 screenshots go here without a pictures folder
   std::string game_name;   // names the F12 screenshots
+  AudioSettings audio;
 };
 
 class SdlBackend : public Platform {
