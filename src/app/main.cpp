@@ -87,7 +87,7 @@ int main(int argc, char** argv) {
   }
 
   // Report and input files are named from where piko was started.
-  char start_dir[4096] = "";
+  char start_dir[4096] = {};
   if (::getcwd(start_dir, sizeof start_dir)) {
     for (std::string* path : {&o.input_file, &o.trace_file, &o.screenshot_file, &o.dump_vars_file, &o.audio_out,
                               &o.soundfont, &o.log_file}) {
@@ -125,6 +125,7 @@ int main(int argc, char** argv) {
   if (o.headless) {
     piko::HeadlessOptions h;
     h.input_file = o.input_file;
+    h.start_dir = start_dir;
     h.trace_file = o.trace_file;
     h.max_ms = o.max_ms;
     h.answer_yes = o.answer_yes;

@@ -161,7 +161,7 @@ int ArmTimeLimit(Game& g, std::string_view line) {
   }
   g.choice.timed_choice_running = 1;
   g.choice.time_limit = value;
-  g.choice.time_limit_start = g.platform->GetTickCount();
+  g.choice.time_limit_start = g.platform->clock().GetTickCount();
   return 1;
 }
 
@@ -173,7 +173,7 @@ void TimeLimitTick(Game& g) {
     c.timed_choice_running = 0;
     return;
   }
-  if (g.platform->GetTickCount() - c.time_limit_start <= static_cast<uint32_t>(c.time_limit)) return;
+  if (g.platform->clock().GetTickCount() - c.time_limit_start <= static_cast<uint32_t>(c.time_limit)) return;
   if (sh.waits[Wait::kTyping]) {
     sh.waits[Wait::kTyping] = 0;
     c.timed_choice_running = 0;

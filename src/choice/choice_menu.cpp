@@ -428,7 +428,7 @@ void HoverPictureChoice(Game& g, int area, int previous) {
   }
   if (area != previous && area > 0) {
     if (c.area_sound[area - 1][0]) PlayHoverSound(g, c.area_sound[area - 1]);
-    else if (!g.audio.choice_beep_off) g.platform->Beep();
+    else if (!g.audio.choice_beep_off) g.platform->dialogs().Beep();
   }
 }
 

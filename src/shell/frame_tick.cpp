@@ -87,13 +87,13 @@ bool FrameTick(Game& g) {
   PollSoundDevices(g);
   UpdateClickMark(g);
   TrackPointerInWindow(g);
-  g.platform->ShowArrowCursor(!(g.gfx.pseudo_cursor_on && sh.pointer_in_client));
+  g.platform->window().ShowArrowCursor(!(g.gfx.pseudo_cursor_on && sh.pointer_in_client));
 
   if (sh.waits[Wait::kErrorPause]) return false;
 
   if (!AnyWaitFlag(g)) {
     sh.block_check_done = 0;
-    g.platform->OnLineExecuted(CurrentScenarioName(g), s.line_pos + 1, LineAt(g, s.line_pos));
+    g.platform->reports().OnLineExecuted(CurrentScenarioName(g), s.line_pos + 1, LineAt(g, s.line_pos));
     DispatchLine(g);
     if (!sh.hold_line) ++s.line_pos;
 
@@ -107,14 +107,14 @@ bool FrameTick(Game& g) {
     return true;
   }
 
-  uint32_t now = g.platform->GetTickCount();
+  uint32_t now = g.platform->clock().GetTickCount();
   if (now - sh.anime_last_tick > static_cast<uint32_t>(sh.anime_interval_ms)) {
     AnimationStep(g);
     sh.anime_last_tick = now;
   }
   ComposeFrame(g);
   if (sh.waits[Wait::kTime]) {
-    int elapsed = static_cast<int>(g.platform->GetTickCount() - static_cast<uint32_t>(sh.time_wait_start));
+    int elapsed = static_cast<int>(g.platform->clock().GetTickCount() - static_cast<uint32_t>(sh.time_wait_start));
     if (elapsed > sh.time_wait_length) sh.waits[Wait::kTime] = 0;
   }
   return false;

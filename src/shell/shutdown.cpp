@@ -19,7 +19,7 @@ void DeleteTemporaryFile(const char* name) {
 void StartSweepInstance(Game& g) {
   std::string path = ProgramFilePath();
   if (path.empty()) return;
-  g.platform->StartProcess(SweepCommandLine(path, CurrentProcessId()));
+  g.platform->processes().StartProcess(SweepCommandLine(path, CurrentProcessId()));
 }
 
 }  // namespace
@@ -48,7 +48,7 @@ void Shutdown(Game& g) {
   StartSweepInstance(g);
   DeleteGdiObjects(g);
   ReleaseDisplay(g);
-  g.platform->DestroyMainWindow();
+  g.platform->window().DestroyMainWindow();
   g.shell.main_window = 0;
   g.shell.quit_requested = 1;
 }

@@ -150,7 +150,7 @@ void HandleWindowEvent(Game& g, const InputEvent& e) {
       break;
     case InputEvent::Type::kPointerLeft:
       g.shell.pointer_in_client = 0;
-      g.platform->ShowArrowCursor(true);
+      g.platform->window().ShowArrowCursor(true);
       break;
     case InputEvent::Type::kClose:
       Shutdown(g);
@@ -162,7 +162,7 @@ void HandleWindowEvent(Game& g, const InputEvent& e) {
 
 void ToScreenCoordinates(Game& g, int x, int y, int* screen_x, int* screen_y) {
   int w = 0, h = 0;
-  g.platform->GetClientSize(&w, &h);
+  g.platform->window().GetClientSize(&w, &h);
   ClientToScreen(w, h, x, y, screen_x, screen_y);
 }
 
@@ -170,7 +170,7 @@ void ToScreenCoordinates(Game& g, int x, int y, int* screen_x, int* screen_y) {
 // pseudo-cursor must then not stay drawn at the edge.
 void TrackPointerInWindow(Game& g) {
   if (!g.gfx.pseudo_cursor_on || g.shell.window_mode == 0) return;
-  if (!g.platform->PointerOverWindow()) g.shell.pointer_in_client = 0;
+  if (!g.platform->window().PointerOverWindow()) g.shell.pointer_in_client = 0;
 }
 
 }  // namespace piko

@@ -16,7 +16,7 @@ namespace {
 constexpr std::string_view kFontFolder = "pikofont";
 
 void ShowBox(Game& g, std::string_view text) {
-  g.platform->ShowMessageBox(text, TextOf(g.config.game_title), MessageBoxKind::kOk);
+  g.platform->dialogs().ShowMessageBox(text, TextOf(g.config.game_title), MessageBoxKind::kOk);
 }
 
 bool EndsWithIgnoringCase(std::string_view name, std::string_view ending) {

@@ -115,10 +115,10 @@ TEST(TimeLimit, ArmingExpiryAndTakingInTime) {
   EXPECT_EQ(g.choice.time_limit, 100);
   g.shell.waits[Wait::kChoiceMenu] = 1;
   g.shell.waits[Wait::kClick] = 1;
-  t.platform.clock += 100;
+  t.platform.now += 100;
   TimeLimitTick(g);
   EXPECT_EQ(g.shell.waits[Wait::kChoiceMenu], 1);  // not past the limit yet
-  t.platform.clock += 1;
+  t.platform.now += 1;
   TimeLimitTick(g);
   EXPECT_EQ(g.shell.waits[Wait::kChoiceMenu], 0);
   EXPECT_EQ(g.shell.waits[Wait::kClick], 0);
@@ -143,7 +143,7 @@ TEST(TimeLimit, AMissingZeroTargetIsReported) {
   Game& g = t.g();
   ASSERT_EQ(ArmTimeLimit(g, testing::Sjis("＃時間（0）＃")), 1);
   g.shell.waits[Wait::kPictureChoice] = 1;
-  t.platform.clock += 1;
+  t.platform.now += 1;
   TimeLimitTick(g);
   ASSERT_EQ(t.platform.errors.size(), 1u);
   EXPECT_EQ(t.platform.errors[0].message, "時間制限の該当ラベル（＃０）がありません");

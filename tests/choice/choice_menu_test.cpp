@@ -147,7 +147,7 @@ TEST(ChoiceMenu, TimedChoiceRunsTheZeroBranch) {
   EXPECT_EQ(t.g().shell.waits[Wait::kChoiceMenu], 1);
   FrameTick(t.g());
   EXPECT_EQ(t.g().shell.waits[Wait::kChoiceMenu], 1);  // not yet
-  t.platform.clock += 11;
+  t.platform.now += 11;
   t.RunLines(1);
   EXPECT_EQ(t.LastText(), "// too late");
 }

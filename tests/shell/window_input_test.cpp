@@ -118,7 +118,7 @@ TEST(WindowInput, WaitsThatOnlyTheirOwnInputEnds) {
 TEST(WindowInput, SpaceReleasesOnlyWhileSkippingIsOn) {
   TempGameFolder folder;
   WindowGame t;
-  t.platform.clock = 0;
+  t.platform.now = 0;
   folder.WriteScenario("start.st1", "＃スキップオフ\n＃クリック待ち\n＃スキップ\n＃クリック待ち\n// end");
   ASSERT_TRUE(ChooseStartScenario(t.g()));
   ASSERT_EQ(LoadScenario(t.g(), "start.st1"), 1);

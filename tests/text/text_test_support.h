@@ -35,7 +35,7 @@ struct TextGame {
 
   // One animation tick of the one-character display; true while it runs.
   bool AnimationTick() {
-    t.platform.clock += g().shell.anime_interval_ms + 1;
+    t.platform.now += g().shell.anime_interval_ms + 1;
     FrameTick(g());
     return g().shell.waits[Wait::kCharDisplay] == 1;
   }

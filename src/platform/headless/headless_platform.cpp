@@ -175,6 +175,7 @@ bool HeadlessPlatform::ParseLine(const std::string& raw, int number, std::string
     size_t s = rest.find_first_not_of(" \t");
     if (s == std::string::npos) return fail();
     ev.file = rest.substr(s);
+    if (ev.file[0] != '/' && !options_.start_dir.empty()) ev.file = options_.start_dir + "/" + ev.file;
     ev.kind = ScriptedEvent::Kind::kScreenshot;
   } else {
     return fail();

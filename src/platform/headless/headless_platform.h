@@ -19,11 +19,19 @@ struct HeadlessOptions {
   long long max_ms = -1;
   bool answer_yes = true;
   bool errors_wait = false;
+  // Files named in the input file ("screenshot FILE") are relative to the
+  // folder piko was started in.
+  std::string start_dir;
   std::string audio_out;  // the whole mix as a 48 kHz 16-bit stereo WAVE file
   AudioSettings audio;
 };
 
-class HeadlessPlatform : public Platform {
+class HeadlessPlatform : public Platform,
+                         public Clock,
+                         public Window,
+                         public Dialogs,
+                         public Processes,
+                         public Reports {
  public:
   explicit HeadlessPlatform(HeadlessOptions options);
   ~HeadlessPlatform() override;
@@ -41,12 +49,14 @@ class HeadlessPlatform : public Platform {
   const Surface& last_frame() const { return last_frame_; }
 
   bool IsHeadless() const override { return true; }
+  Clock& clock() override { return *this; }
+  Window& window() override { return *this; }
+  Dialogs& dialogs() override { return *this; }
+  Processes& processes() override { return *this; }
+  Reports& reports() override { return *this; }
   uint32_t GetTickCount() override { return static_cast<uint32_t>(clock_ms_); }
   void Sleep(uint32_t ms) override;
   AudioSystem& Audio() override;
-  bool CreateMainWindow(bool, std::string_view) override { return true; }
-  void SetWindowTitle(std::string_view) override {}
-  void DestroyMainWindow() override {}
   bool PeekEvent(InputEvent* event) override;
   void Present(const Surface& back_buffer) override;
   void AfterFrameTick(bool waiting) override;

@@ -81,7 +81,7 @@ std::string PicturesFolder() {
   return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? folder : "";
 }
 
-class SdlPlatform : public SdlBackend {
+class SdlPlatform : public SdlBackend, public Clock, public Window, public Dialogs, public Processes, public Reports {
  public:
   explicit SdlPlatform(const SdlOptions& options) : options_(options), audio_settings_(options.audio) {}
   ~SdlPlatform() override {
@@ -115,6 +115,11 @@ class SdlPlatform : public SdlBackend {
   }
 
   bool IsHeadless() const override { return false; }
+  Clock& clock() override { return *this; }
+  Window& window() override { return *this; }
+  Dialogs& dialogs() override { return *this; }
+  Processes& processes() override { return *this; }
+  Reports& reports() override { return *this; }
   uint32_t GetTickCount() override { return SDL_GetTicks(); }
   void Sleep(uint32_t ms) override { SDL_Delay(ms); }
 
@@ -163,7 +168,7 @@ class SdlPlatform : public SdlBackend {
 
   void GetClientSize(int* width, int* height) override {
     if (!window_) {
-      Platform::GetClientSize(width, height);
+      Window::GetClientSize(width, height);
       return;
     }
     SDL_GetWindowSize(window_, width, height);
@@ -424,16 +429,32 @@ class SdlPlatform : public SdlBackend {
     out->type = InputEvent::Type::kKeyDown;
     switch (sym) {
       case SDLK_RETURN:
-      case SDLK_KP_ENTER: out->key = Key::kEnter; return true;
-      case SDLK_SPACE: out->key = Key::kSpace; return true;
-      case SDLK_ESCAPE: out->key = Key::kEscape; return true;
+      case SDLK_KP_ENTER:
+        out->key = Key::kEnter;
+        return true;
+      case SDLK_SPACE:
+        out->key = Key::kSpace;
+        return true;
+      case SDLK_ESCAPE:
+        out->key = Key::kEscape;
+        return true;
       case SDLK_LCTRL:
-      case SDLK_RCTRL: out->key = Key::kCtrl; return true;
+      case SDLK_RCTRL:
+        out->key = Key::kCtrl;
+        return true;
       case SDLK_LSHIFT:
-      case SDLK_RSHIFT: out->key = Key::kShift; return true;
-      case SDLK_UP: out->key = Key::kUp; return true;
-      case SDLK_DOWN: out->key = Key::kDown; return true;
-      case SDLK_F1: out->key = Key::kF1; return true;
+      case SDLK_RSHIFT:
+        out->key = Key::kShift;
+        return true;
+      case SDLK_UP:
+        out->key = Key::kUp;
+        return true;
+      case SDLK_DOWN:
+        out->key = Key::kDown;
+        return true;
+      case SDLK_F1:
+        out->key = Key::kF1;
+        return true;
       default:
         if (sym > 0 && sym < 128) {
           out->key = Key::kOther;
