@@ -6,11 +6,9 @@
 #include <string>
 #include <vector>
 
-namespace piko {
+#include "base/scramble.h"
 
-// XORs every byte with the scenario mask (the same call scrambles and
-// unscrambles).
-void ScrambleBytes(std::string* bytes);
+namespace piko {
 
 // Authoring scenario text (UTF-8) to the stored form: CP932, LF line ends,
 // scrambled. Characters without a CP932 code are reported in `warnings`.
