@@ -24,8 +24,7 @@ run: build
 	  ./$(BUILD)/piko $(BUILD)/demo; \
 	else \
 	  echo "No display here: playing the demo headless to its end."; \
-	  ./$(BUILD)/piko --headless --input scripts/demo-input.txt --screenshot $(BUILD)/demo-screenshot.png $(BUILD)/demo; \
-	  echo "Its last frame is in $(BUILD)/demo-screenshot.png"; \
+	  sh scripts/play-demo-headless.sh $(BUILD); \
 	fi
 
 test: build

@@ -11,11 +11,11 @@ packages=(
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # the player
-  libsdl2-dev zlib1g-dev libjpeg62-turbo-dev
+  libsdl2-dev libx11-dev zlib1g-dev libjpeg62-turbo-dev
   # sound and movies: FFmpeg's libraries, FluidSynth and a General MIDI soundfont
   libavformat-dev libavcodec-dev libavutil-dev libswresample-dev libswscale-dev
   libfluidsynth-dev fluid-soundfont-gm
-  # reading reference pictures in the tests
+  # reading reference pictures in the tests; PNG pictures packed by piko-tool
   libpng-dev
   # the MP3 benchmark encodes its stream with LAME and compares with
   # libmpg123, both loaded at run time (the player uses neither)

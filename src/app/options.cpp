@@ -8,11 +8,54 @@ namespace piko {
 
 const char* UsageText() {
   return "usage: piko [--window | --fullscreen] [--pixel-format 565|555] [--volume N] [--mute]\n"
-         "            [--soundfont FILE] [GAME_DIR]\n"
+         "            [--soundfont FILE] [--log FILE] [GAME_DIR]\n"
          "       piko --headless [--input FILE] [--trace FILE] [--screenshot FILE] [--dump-vars FILE]\n"
          "                       [--max-ms N] [--answer yes|no] [--loop] [--errors-wait]\n"
          "                       [--audio-out FILE.wav] [--soundfont FILE] [--wave-devices N] [GAME_DIR]\n"
          "       piko --help | --version\n";
+}
+
+const char* HelpText() {
+  return "piko plays a game folder (the folder that holds start.st1).\n"
+         "\n"
+         "usage: piko [OPTIONS] [GAME_DIR]\n"
+         "  GAME_DIR             the game folder; without it, piko's own folder when it holds\n"
+         "                       start.st1, else the current directory\n"
+         "\n"
+         "Playing in a window (needs a display):\n"
+         "  --window             play in a window, whatever piko.ini says\n"
+         "  --fullscreen         play full screen, whatever piko.ini says\n"
+         "  --pixel-format 565|555  the 16-bit pixel layout (565 unless told)\n"
+         "  --volume N           sound volume from 0 to 100\n"
+         "  --mute               no sound\n"
+         "  --soundfont FILE     the General MIDI soundfont for MIDI music\n"
+         "  --log FILE           also write every script error, with its paths, to FILE\n"
+         "  --trace FILE         write each executed scenario line to FILE\n"
+         "  --screenshot FILE    write the last frame as a PNG when the game ends\n"
+         "  --dump-vars FILE     write the variables when the game ends\n"
+         "\n"
+         "Playing headless (no window, no sound; for tests and tools):\n"
+         "  --headless           play with a virtual clock and scripted input\n"
+         "  --input FILE         the input events, one a line (see docs/cli.md)\n"
+         "  --trace, --screenshot, --dump-vars FILE   as above\n"
+         "  --max-ms N           stop the run when the virtual clock reaches N ms (exit 3)\n"
+         "  --answer yes|no      the answer to every yes/no message box (yes unless told)\n"
+         "  --loop               start again when the start scenario ends, instead of exiting\n"
+         "  --errors-wait        a script error waits for a click of the input file\n"
+         "  --audio-out FILE.wav write the sound the game plays to a WAVE file\n"
+         "  --seed N             the random generator's seed, for repeatable runs\n"
+         "\n"
+         "  --help, --version    this text; the version\n"
+         "\n"
+         "Keys and mouse:\n"
+         "  left click, Enter    go on after a click wait or an error report; pick a choice\n"
+         "  Space                go on after a click wait (unless the game says otherwise)\n"
+         "  Up, Down             move through a choice menu\n"
+         "  Ctrl                 hide or show the narration text\n"
+         "  right button         the game's right-click scenario, when it has one\n"
+         "  Esc                  quit at once\n"
+         "  Alt+Enter, F11       full screen and back\n"
+         "  F12                  save a screenshot (a PNG in your pictures folder)\n";
 }
 
 bool ParseOptions(int argc, char** argv, Options* o, std::string* error) {
@@ -94,10 +137,15 @@ bool ParseOptions(int argc, char** argv, Options* o, std::string* error) {
       o->loop = true;
     } else if (a == "--errors-wait") {
       o->errors_wait = true;
-    } else if (a == "--window") {
-      o->window_mode = 1;
-    } else if (a == "--fullscreen") {
-      o->window_mode = 0;
+    } else if (a == "--window" || a == "--fullscreen") {
+      int mode = a == "--window" ? 1 : 0;
+      if (o->window_mode >= 0 && o->window_mode != mode) {
+        *error = "--window and --fullscreen contradict each other: give one of them";
+        return false;
+      }
+      o->window_mode = mode;
+    } else if (a == "--log") {
+      if (!value(&o->log_file)) return false;
     } else if (a == "--pixel-format") {
       if (!value(&v)) return false;
       if (v != "565" && v != "555") {

@@ -27,11 +27,14 @@ struct Options {
   std::string sweep_pid;  // "/sweep PID": the temporary-file sweep only
   bool show_help = false;
   bool show_version = false;
+  std::string log_file;  // script errors, for the author (window mode)
 };
 
 // Returns false with a message on a bad command line.
 bool ParseOptions(int argc, char** argv, Options* options, std::string* error);
 
 const char* UsageText();
+// piko --help: every option and the keys.
+const char* HelpText();
 
 }  // namespace piko

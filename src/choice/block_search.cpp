@@ -7,15 +7,11 @@
 
 namespace piko {
 
-namespace {
-
 bool OpensBlock(std::string_view line) {
   if (BeginsWith(line, "＃分岐"_sjv)) return true;
   return BeginsWith(line, "＃選択"_sjv) && FindText(line, "位置"_sjv) < 0 && FindText(line, "選択枠"_sjv) < 0 &&
          FindText(line, "選択フォント"_sjv) < 0 && FindText(line, "＃選択反転"_sjv) < 0;
 }
-
-}  // namespace
 
 int FindBlockTarget(const Game& g, std::string_view label, BlockSearch mode) {
   int wanted = mode == BlockSearch::kChoice ? 0 : -1;

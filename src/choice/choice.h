@@ -63,6 +63,8 @@ void PassBlockEnd(Game& g);      // "＃＃＃＃" met in normal flow
 // target label at the level of the block that starts after `line_pos`;
 // end mode finds the "＃＃＃＃" closing the block that holds `line_pos`.
 enum class BlockSearch { kChoice, kEnd };
+// A line that opens a block: "＃分岐…", or "＃選択…" but not its layout commands.
+bool OpensBlock(std::string_view line);
 int FindBlockTarget(const Game& g, std::string_view label, BlockSearch mode);
 // Arms the time limit written "＃時間（…）＃" on a choice line; 1 or 0.
 int ArmTimeLimit(Game& g, std::string_view line);

@@ -127,6 +127,9 @@ class Reports {
   virtual ~Reports() = default;
   virtual void OnScriptError(std::string_view /*file_sjis*/, int /*line*/, std::string_view /*message_sjis*/,
                              std::string_view /*detail_sjis*/) {}
+  // The search paths and a hint that follow each script error on a
+  // terminal or in a log (UTF-8); the headless report leaves them out.
+  virtual void OnScriptErrorDetails(std::string_view /*utf8*/) {}
   virtual void OnLineExecuted(std::string_view /*file_sjis*/, int /*line*/, std::string_view /*text_sjis*/) {}
   virtual void Diagnostic(std::string_view /*utf8*/) {}
 };

@@ -1,6 +1,9 @@
 #include "script/keyword_table.h"
 
+#include <algorithm>
 #include <iterator>
+#include <string>
+#include <vector>
 
 #include "base/sjis.h"
 #include "gfx/gfx_commands.h"
@@ -9,6 +12,32 @@
 namespace piko {
 
 namespace {
+
+std::vector<std::string> CodePoints(const std::string& utf8) {
+  std::vector<std::string> out;
+  for (size_t p = 0; p < utf8.size();) {
+    unsigned char c = static_cast<unsigned char>(utf8[p]);
+    size_t n = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+    out.push_back(utf8.substr(p, n));
+    p += n;
+  }
+  return out;
+}
+
+size_t Distance(const std::vector<std::string>& a, const std::vector<std::string>& b) {
+  std::vector<size_t> row(b.size() + 1);
+  for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (size_t i = 1; i <= a.size(); ++i) {
+    size_t diag = row[0];
+    row[0] = i;
+    for (size_t j = 1; j <= b.size(); ++j) {
+      size_t up = row[j];
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diag + (a[i - 1] == b[j - 1] ? 0 : 1)});
+      diag = up;
+    }
+  }
+  return row[b.size()];
+}
 
 #define PIKO_ROW(row, keyword, handler) \
   { row, keyword, handler, nullptr, 0, #handler }
@@ -190,6 +219,25 @@ const KeywordEntry* FindKeyword(std::string_view line) {
     }
   }
   return nullptr;
+}
+
+const KeywordEntry* NearestKeyword(std::string_view line) {
+  std::vector<std::string> chars = CodePoints(Utf8FromSjis(line));
+  const KeywordEntry* best = nullptr;
+  size_t best_distance = 3;
+  for (const KeywordEntry& e : KeywordTable()) {
+    if (!e.keyword || e.row == 74 || e.row == 75) continue;
+    std::vector<std::string> k = CodePoints(Utf8FromSjis(e.keyword));
+    size_t allowed = k.size() <= 4 ? 1 : 2;
+    for (size_t n = k.size() > 1 ? k.size() - 1 : 1; n <= k.size() + 1 && n <= chars.size(); ++n) {
+      size_t d = Distance(std::vector<std::string>(chars.begin(), chars.begin() + n), k);
+      if (d <= allowed && d < best_distance) {
+        best = &e;
+        best_distance = d;
+      }
+    }
+  }
+  return best;
 }
 
 }  // namespace piko

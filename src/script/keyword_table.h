@@ -34,4 +34,8 @@ std::span<const KeywordEntry> KeywordTable();
 // The entry that takes the line, or null when none does.
 const KeywordEntry* FindKeyword(std::string_view line);
 
+// For an unknown command line, the keyword its start most resembles (a
+// character or two apart), or null. Only diagnostics use it.
+const KeywordEntry* NearestKeyword(std::string_view line);
+
 }  // namespace piko

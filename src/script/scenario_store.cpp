@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string>
 
 #include "base/fixed_text.h"
 #include "base/sjis.h"
@@ -47,8 +48,8 @@ namespace {
 
 enum class LoadFault { kNone, kLineCount, kLineLength };
 
-// Rewrites "＃１２　はい" as "＃12" and "＃＃＃＃…" as "＃＃＃＃"; leaves the
-// one-character display command alone.
+}  // namespace
+
 void NormaliseLine(char* line) {
   constexpr std::string_view kMark = "＃"_sjv;
   std::string_view text(line);
@@ -83,6 +84,39 @@ void NormaliseLine(char* line) {
   std::memcpy(line, out, n + 1);
 }
 
+namespace {
+
+// Valid UTF-8 with at least one character beyond ASCII (a cut last
+// character counts as valid). CP932 text with Japanese in it never is.
+bool LooksLikeUtf8(std::string_view t) {
+  bool wide = false;
+  for (size_t i = 0; i < t.size();) {
+    unsigned char c = static_cast<unsigned char>(t[i]);
+    size_t n = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 0;
+    if (n == 0 || (n == 2 && c < 0xC2)) return false;
+    for (size_t k = 1; k < n && i + k < t.size(); ++k) {
+      if ((static_cast<unsigned char>(t[i + k]) & 0xC0) != 0x80) return false;
+    }
+    wide |= n > 1;
+    i += n;
+  }
+  return wide;
+}
+
+// A scenario written as UTF-8 and not packed: the terminal says so (the
+// game sees only what the loader makes of it).
+void SayIfAuthoringText(Game& g, std::string_view name, const std::string& raw) {
+  std::string unmasked = raw;
+  for (char& c : unmasked) c = static_cast<char>(static_cast<unsigned char>(c) ^ kScenarioMask);
+  const char* what = LooksLikeUtf8(raw)        ? "is plain UTF-8 text, not a packed scenario"
+                     : LooksLikeUtf8(unmasked) ? "holds UTF-8 text, but scenarios are Shift-JIS (CP932)"
+                                               : nullptr;
+  if (!what) return;
+  g.platform->reports().Diagnostic("piko: " + Utf8FromSjis(name) + " " + what +
+                         ": write NAME.scn in an authoring folder and make the game folder with "
+                         "`piko-tool pack AUTHORING_FOLDER GAME_FOLDER`");
+}
+
 void ReportLoadFault(Game& g, LoadFault fault, std::string_view name) {
   if (fault == LoadFault::kLineCount) {
     ReportScriptError(g, "シナリオが４５００行を超えています"_sjv, name);
@@ -114,8 +148,10 @@ int LoadScenario(Game& g, std::string_view name) {
   int column = 0;
   int line_ends = 0;
   LoadFault fault = LoadFault::kNone;
+  std::string head;  // the first stored bytes, for the UTF-8 hint
   int c;
   while ((c = GetTextModeByte(f.get())) != EOF) {
+    if (head.size() < 4096) head.push_back(static_cast<char>(c));
     unsigned char b = static_cast<unsigned char>(c) ^ kScenarioMask;
     if (b == 0x09) continue;
     if (b == 0x0A) {
@@ -137,6 +173,7 @@ int LoadScenario(Game& g, std::string_view name) {
       break;
     }
   }
+  SayIfAuthoringText(g, name, head);
   if (fault != LoadFault::kNone) {
     s.line_count = line_ends;
     f.reset();

@@ -3,6 +3,7 @@
 // error report, labels and sub-scenario calls.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "base/scramble.h"
@@ -56,6 +57,9 @@ int ProbeFile(std::string_view name);
 int ChooseStartScenario(Game& g);
 int LoadScenario(Game& g, std::string_view name);
 void CheckChoiceBlocks(Game& g);
+// The load's rewrite of one line (a kSlotBytes field): "＃１２　はい" becomes
+// "＃12", "＃＃＃＃…" becomes "＃＃＃＃"; the one-character command stays.
+void NormaliseLine(char* line);
 // The text of line i of the store (empty outside the store).
 std::string_view LineAt(const Game& g, int i);
 // The scenario file loaded at the current call level.
@@ -68,6 +72,10 @@ void DispatchLine(Game& g);
 void ReportScriptError(Game& g, std::string_view message, std::string_view detail);
 // Draws the texts of the report into the back buffer.
 void DrawErrorReportText(Game& g, std::string_view message, std::string_view detail);
+// For the terminal and logs, never the screen: the search paths and, for
+// the common mistakes, a hint in English (UTF-8, one or two lines).
+std::string ScriptErrorHint(std::string_view message, std::string_view detail);
+std::string ScriptErrorDetails(const Game& g, std::string_view message, std::string_view detail);
 
 // ---- Commands of the interpreter itself ----
 void SetPicturePath(Game& g);

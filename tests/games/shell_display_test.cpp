@@ -135,17 +135,5 @@ TEST(WindowMode, ThePlayerIsAskedUnlessTheCommandLineChose) {
   }
 }
 
-TEST(Demo, PlaysHeadlessToItsEnd) {
-  ProcessResult r = Play({"--headless", "--input", std::string(PIKO_SOURCE_DIR) + "/scripts/demo-input.txt",
-                          std::string(PIKO_BINARY_DIR) + "/demo"});
-  EXPECT_EQ(r.exit_code, 0) << r.err;
-  std::vector<std::string> err = SplitLines(r.err);
-  ASSERT_FALSE(err.empty());
-  EXPECT_EQ(err.back().rfind("error start.st1:", 0), 0u) << r.err;
-  EXPECT_NE(err.back().find(": シナリオが終了しました。 | 始めから実行します。"), std::string::npos) << r.err;
-  // Its movie, made by the build, opens.
-  EXPECT_EQ(r.err.find("message-box:"), std::string::npos) << r.err;
-}
-
 }  // namespace
 }  // namespace piko

@@ -138,3 +138,32 @@ TEST(ErrorReport, LongPathsAndTheLastReportStays) {
 
 }  // namespace
 }  // namespace piko
+
+namespace piko {
+namespace {
+
+// The terminal's hint for the common mistakes (the screen never shows it).
+TEST(ErrorHint, CommonMistakesGetAHint) {
+  struct Case {
+    const char* message;
+    const char* detail;
+    const char* hint;  // a part of it
+  } cases[] = {
+      {"シナリオ上のミスです。", "#絵", "full-width ＃, not the half-width #"},
+      {"シナリオ上のミスです。", "点=1", "full-width ＝"},
+      {"シナリオ上のミスです。", "＃セリブ", "did you mean ＃セリフ?"},
+      {"シナリオ上のミスです。", "こんにちは", "text outside a ＃セリフ or ＃文章 block"},
+      {"＃人物のファイル名が違います", "hero", "path + name + extension"},
+      {"該当するラベルが見つかりません", "先", "no ＃ラベル with exactly this name"},
+      {"「＃＃＃＃」が 1 個 足りません", "", "ends with a ＃＃＃＃ line"},
+      {"ERR:0で割りました", "", ""},
+  };
+  for (const Case& c : cases) {
+    std::string hint = ScriptErrorHint(testing::Sjis(c.message), testing::Sjis(c.detail));
+    if (*c.hint == '\0') EXPECT_EQ(hint, "") << c.message;
+    else EXPECT_NE(hint.find(c.hint), std::string::npos) << c.message << ": " << hint;
+  }
+}
+
+}  // namespace
+}  // namespace piko

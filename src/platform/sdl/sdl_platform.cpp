@@ -2,10 +2,16 @@
 
 #include <SDL.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -13,6 +19,11 @@
 #include "platform/bitmap.h"
 #include "platform/process.h"
 #include "platform/screen_mapping.h"
+
+// Last: the X11 headers define macros (None, Success) that clash with names
+// above.
+#include <SDL_syswm.h>
+#include <X11/Xatom.h>
 
 namespace piko {
 
@@ -25,12 +36,55 @@ constexpr int kHeight = 480;
 // bounds latency.
 constexpr int kIdleWaitMs = 5;
 
+// Whether no window manager runs on the window's X display (kiosk set-ups):
+// then nobody honours a full-screen request, the window keeps its size while
+// SDL draws for the desktop's, and the picture would come out cropped.
+bool WithoutWindowManager(SDL_Window* window) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return false;
+  Display* display = info.info.x11.display;
+  Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", True);
+  if (check == None) return true;
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  int rc = XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False, XA_WINDOW, &type, &format,
+                              &count, &after, &data);
+  bool none = rc != Success || !data || count == 0;
+  if (data) XFree(data);
+  return none;
+}
+
 // The device asks for about 10 ms at a time, so a sound starts promptly.
 constexpr int kAudioBufferFrames = 512;
 
-class SdlPlatform : public Platform, public Clock, public Window, public Dialogs, public Processes, public Reports {
+// The user's pictures folder as user-dirs.dirs names it, or "".
+std::string PicturesFolder() {
+  const char* home = std::getenv("HOME");
+  if (!home) return "";
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  std::string dirs = (config && *config ? std::string(config) : std::string(home) + "/.config") + "/user-dirs.dirs";
+  std::string folder;
+  if (FILE* f = std::fopen(dirs.c_str(), "r")) {
+    char line[1024];
+    while (std::fgets(line, sizeof line, f)) {
+      std::string l = line;
+      if (l.rfind("XDG_PICTURES_DIR=\"", 0) != 0) continue;
+      folder = l.substr(18, l.find('"', 18) - 18);
+      if (folder.rfind("$HOME", 0) == 0) folder = home + folder.substr(5);
+    }
+    std::fclose(f);
+  }
+  if (folder.empty()) folder = std::string(home) + "/Pictures";
+  struct stat st;
+  return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? folder : "";
+}
+
+class SdlPlatform : public SdlBackend, public Clock, public Window, public Dialogs, public Processes, public Reports {
  public:
-  explicit SdlPlatform(AudioSettings audio) : audio_settings_(std::move(audio)) {}
+  explicit SdlPlatform(const SdlOptions& options) : options_(options), audio_settings_(options.audio) {}
   ~SdlPlatform() override {
     if (audio_device_) SDL_CloseAudioDevice(audio_device_);
     if (audio_) audio_->StopAll();
@@ -38,6 +92,27 @@ class SdlPlatform : public Platform, public Clock, public Window, public Dialogs
     if (audio_started_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
     DestroyMainWindow();
     if (video_started_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    if (log_) std::fclose(log_);
+    if (trace_) std::fclose(trace_);
+  }
+
+  bool Open(std::string* error) override {
+    if (!options_.log_file.empty() && !(log_ = std::fopen(options_.log_file.c_str(), "a"))) {
+      *error = "cannot write the log " + options_.log_file + ": " + std::strerror(errno);
+      return false;
+    }
+    if (!options_.trace_file.empty() && !(trace_ = std::fopen(options_.trace_file.c_str(), "w"))) {
+      *error = "cannot write the trace " + options_.trace_file + ": " + std::strerror(errno);
+      return false;
+    }
+    return true;
+  }
+
+  Surface LastFrame() const override {
+    Surface frame(kWidth, kHeight, texture_format_ == SDL_PIXELFORMAT_RGB555 ? PixelFormat::kRgb555
+                                                                               : PixelFormat::kRgb565);
+    if (shown_.size() == frame.pixels.size()) frame.pixels = shown_;
+    return frame;
   }
 
   bool IsHeadless() const override { return false; }
@@ -59,8 +134,8 @@ class SdlPlatform : public Platform, public Clock, public Window, public Dialogs
     }
     std::string title = Utf8FromSjis(title_sjis);
     Uint32 flags = SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
-    if (full_screen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-    window_ = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, kWidth, kHeight, flags);
+    window_ = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, kWidth, kHeight,
+                               flags);
     if (!window_) {
       std::fprintf(stderr, "piko: cannot create the window: %s\n", SDL_GetError());
       return false;
@@ -73,7 +148,9 @@ class SdlPlatform : public Platform, public Clock, public Window, public Dialogs
       return false;
     }
     SDL_SetWindowMinimumSize(window_, kWidth / 2, kHeight / 2);
+    bare_x_ = WithoutWindowManager(window_);
     full_screen_ = full_screen;
+    if (full_screen_) ApplyFullScreen();
     return true;
   }
 
@@ -235,10 +312,26 @@ class SdlPlatform : public Platform, public Clock, public Window, public Dialogs
 
   void OnScriptError(std::string_view file_sjis, int line, std::string_view message_sjis,
                      std::string_view detail_sjis) override {
-    std::fprintf(stderr, "error %s:%d: %s | %s\n", Utf8FromSjis(file_sjis).c_str(), line,
-                 Utf8FromSjis(message_sjis).c_str(), Utf8FromSjis(detail_sjis).c_str());
+    std::string text = "error " + Utf8FromSjis(file_sjis) + ":" + std::to_string(line) + ": " +
+                       Utf8FromSjis(message_sjis) + " | " + Utf8FromSjis(detail_sjis);
+    std::fprintf(stderr, "%s\n", text.c_str());
+    if (log_) {
+      std::fprintf(log_, "%s\n", text.c_str());
+      std::fflush(log_);
+    }
   }
-  void OnLineExecuted(std::string_view, int, std::string_view) override {}
+  void OnScriptErrorDetails(std::string_view utf8) override {
+    std::fprintf(stderr, "%.*s\n", static_cast<int>(utf8.size()), utf8.data());
+    if (log_) {
+      std::fprintf(log_, "%.*s\n", static_cast<int>(utf8.size()), utf8.data());
+      std::fflush(log_);
+    }
+  }
+  void OnLineExecuted(std::string_view file_sjis, int line, std::string_view text_sjis) override {
+    if (!trace_) return;
+    std::fprintf(trace_, "%u %s:%d: %s\n", SDL_GetTicks(), Utf8FromSjis(file_sjis).c_str(), line,
+                 Utf8FromSjis(text_sjis).c_str());
+  }
   void Diagnostic(std::string_view utf8) override {
     std::fprintf(stderr, "%.*s\n", static_cast<int>(utf8.size()), utf8.data());
   }
@@ -267,10 +360,56 @@ class SdlPlatform : public Platform, public Clock, public Window, public Dialogs
     SDL_RenderPresent(renderer_);
   }
 
+  // F12: the game picture as a PNG, named by game and time.
+  void SaveScreenshot() {
+    std::string folder = PicturesFolder();
+    if (folder.empty()) folder = options_.start_dir.empty() ? "." : options_.start_dir;
+    std::string name = options_.game_name.empty() ? "piko" : options_.game_name;
+    for (char& c : name) {
+      if (c == '/' || c == '\\' || c == ' ') c = '_';
+    }
+    char stamp[32];
+    std::time_t now = std::time(nullptr);
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", std::localtime(&now));
+    std::string path = folder + "/" + name + "-" + stamp + ".png";
+    for (int n = 2; ::access(path.c_str(), F_OK) == 0; ++n) {
+      path = folder + "/" + name + "-" + stamp + "-" + std::to_string(n) + ".png";
+    }
+    if (WriteSurfacePng(LastFrame(), path)) {
+      std::fprintf(stderr, "piko: screenshot saved as %s\n", path.c_str());
+    } else {
+      std::fprintf(stderr, "piko: cannot write the screenshot %s: %s\n", path.c_str(), std::strerror(errno));
+    }
+  }
+
   void ToggleFullScreen() {
     if (!window_) return;
     full_screen_ = !full_screen_;
-    SDL_SetWindowFullscreen(window_, full_screen_ ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    ApplyFullScreen();
+  }
+
+  // Full screen is the desktop's; on a bare X server the window itself is
+  // made to cover the display, and the picture is letterboxed in it alike.
+  void ApplyFullScreen() {
+    if (!bare_x_) {
+      SDL_SetWindowFullscreen(window_, full_screen_ ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+      return;
+    }
+    if (full_screen_) {
+      SDL_GetWindowPosition(window_, &windowed_.x, &windowed_.y);
+      SDL_GetWindowSize(window_, &windowed_.w, &windowed_.h);
+      SDL_Rect bounds;
+      if (SDL_GetDisplayBounds(std::max(SDL_GetWindowDisplayIndex(window_), 0), &bounds) != 0) return;
+      SDL_SetWindowBordered(window_, SDL_FALSE);
+      SDL_SetWindowPosition(window_, bounds.x, bounds.y);
+      SDL_SetWindowSize(window_, bounds.w, bounds.h);
+      SDL_RaiseWindow(window_);
+    } else {
+      SDL_SetWindowBordered(window_, SDL_TRUE);
+      SDL_SetWindowSize(window_, windowed_.w, windowed_.h);
+      SDL_SetWindowPosition(window_, windowed_.x, windowed_.y);
+    }
+    if (renderer_) Redraw();
   }
 
   bool Translate(const SDL_Event& e, InputEvent* out) {
@@ -326,6 +465,10 @@ class SdlPlatform : public Platform, public Clock, public Window, public Dialogs
     bool alt = (k.keysym.mod & KMOD_ALT) != 0;
     if (sym == SDLK_F11 || ((sym == SDLK_RETURN || sym == SDLK_KP_ENTER) && alt)) {
       if (!k.repeat) ToggleFullScreen();
+      return false;
+    }
+    if (sym == SDLK_F12) {
+      if (!k.repeat) SaveScreenshot();
       return false;
     }
     out->type = InputEvent::Type::kKeyDown;
@@ -518,9 +661,14 @@ class SdlPlatform : public Platform, public Clock, public Window, public Dialogs
     SDL_RenderCopy(renderer_, box_texture_, nullptr, &dst);
   }
 
+  SdlOptions options_;
+  FILE* log_ = nullptr;
+  FILE* trace_ = nullptr;
   bool video_started_ = false;
   bool cursor_shown_ = true;
   bool full_screen_ = false;
+  bool bare_x_ = false;  // no window manager on the X display
+  SDL_Rect windowed_ = {SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, kWidth, kHeight};
   SDL_Window* window_ = nullptr;
   SDL_Renderer* renderer_ = nullptr;
   SDL_Texture* texture_ = nullptr;
@@ -545,14 +693,17 @@ class SdlPlatform : public Platform, public Clock, public Window, public Dialogs
 
 }  // namespace
 
-std::unique_ptr<Platform> CreateSdlPlatform(AudioSettings audio) {
-  return std::make_unique<SdlPlatform>(std::move(audio));
+std::unique_ptr<SdlBackend> CreateSdlPlatform(const SdlOptions& options) {
+  return std::make_unique<SdlPlatform>(options);
 }
 
 bool SdlDisplayAvailable() {
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+  const char* driver = SDL_GetCurrentVideoDriver();
+  const char* asked = std::getenv("SDL_VIDEODRIVER");
+  bool real = driver && ((asked && *asked) || (std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0));
   SDL_QuitSubSystem(SDL_INIT_VIDEO);
-  return true;
+  return real;
 }
 
 }  // namespace piko
