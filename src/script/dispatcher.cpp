@@ -103,6 +103,5 @@ void SetErrorReports(Game& g) {
 
 void AcceptPopoTest(Game&) {}
 
-void NotBuiltYet(Game& g, const char* keyword) { g.platform->reports().Diagnostic("unimplemented " + Utf8FromSjis(keyword)); }
 
 }  // namespace piko

@@ -96,8 +96,4 @@ void RegisterRightClickScenario(Game& g);
 // The right button's call, when its conditions hold.
 void StartRightClickScenario(Game& g);
 
-// A command whose subsystem has not been built yet says so on the
-// diagnostic channel instead of silently doing nothing.
-void NotBuiltYet(Game& g, const char* keyword);
-
 }  // namespace piko

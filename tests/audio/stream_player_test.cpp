@@ -116,12 +116,6 @@ TEST(StreamPlayer, PlaysWhatTheDecoderDecodesWithNothingLostOrRepeated) {
       {"32k_mono", Layer3Stream(2, 3, 25), 2304},
       {"44k_cut_last_frame", cut, 4608},
   };
-  std::vector<uint8_t> low_rate;
-  if (mpeg_test::ReadFileBytes(mpeg_test::GetVectorDir() + "/M2L3_bitrate_22_all.bit", &low_rate)) {
-    cases.push_back({"22k_mpeg2", low_rate, 0});
-  } else {
-    std::printf("22.05 kHz row skipped: no conformance data\n");
-  }
   for (const StreamCase& c : cases) {
     SCOPED_TRACE(c.name);
     Rig rig;

@@ -185,15 +185,6 @@ TEST(Dispatcher, EmptyLineClosesEveryOpenBlock) {
   EXPECT_EQ(g.shell.waits[Wait::kClick], 0);
 }
 
-TEST(Dispatcher, CommandsNotYetBuiltSaySo) {
-  TempGameFolder folder;
-  TestGame t;
-  ASSERT_TRUE(t.Load(folder, "＃文字入力\nname"));
-  t.RunLines(1);
-  ASSERT_FALSE(t.platform.diagnostics.empty());
-  EXPECT_EQ(t.platform.diagnostics[0], "unimplemented ＃文字入力");
-}
-
 TEST(WindowInput, EscapeAndCloseShutDown) {
   InputEvent close;
   close.type = InputEvent::Type::kClose;
