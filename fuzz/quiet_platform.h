@@ -1,15 +1,44 @@
-// A platform for fuzz targets and benchmarks: no output, a virtual clock,
-// and every report dismissed as a click would dismiss it.
+// A platform for fuzz targets and benchmarks: no output, no fonts, a virtual
+// clock, and every report dismissed as a click would dismiss it.
 #pragma once
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <new>
+#include <memory>
+#include <string>
+
+#include <unistd.h>
 
 #include "platform/platform.h"
 
 namespace piko {
 
+// Fonts without font files: fixed 8x16 cells, nothing drawn. FreeType and
+// fontconfig would cost more than a whole scenario run.
+class NullTextRenderer : public TextRenderer {
+ public:
+  FontId CreateFont(std::string_view, int) override { return ++made_; }
+  void DeleteFont(FontId) override {}
+  bool DrawText(Surface&, int, int, std::string_view, FontId, const TextColours&) override { return true; }
+  bool MeasureText(std::string_view text, FontId, int* width, int* height) override {
+    *width = static_cast<int>(text.size()) * 8;
+    *height = 16;
+    return true;
+  }
+
+ private:
+  FontId made_ = 0;
+};
+
 class QuietPlatform : public Platform {
  public:
   uint32_t clock = 0;
+  uint32_t tick_ms = 1;
   bool dismiss = false;
+  NullTextRenderer null_text;
+  bool real_fonts = false;
 
   bool IsHeadless() const override { return true; }
   uint32_t GetTickCount() override { return clock; }
@@ -24,8 +53,9 @@ class QuietPlatform : public Platform {
     e->type = InputEvent::Type::kLeftDown;
     return true;
   }
+  TextRenderer& Text() override { return real_fonts ? Platform::Text() : null_text; }
   void Present(const Surface&) override {}
-  void AfterFrameTick(bool) override { ++clock; }
+  void AfterFrameTick(bool) override { clock += tick_ms; }
   MessageBoxAnswer ShowMessageBox(std::string_view, std::string_view, MessageBoxKind kind) override {
     return kind == MessageBoxKind::kOk ? MessageBoxAnswer::kOk : MessageBoxAnswer::kYes;
   }
@@ -34,5 +64,52 @@ class QuietPlatform : public Platform {
   void OnLineExecuted(std::string_view, int, std::string_view) override {}
   void Diagnostic(std::string_view) override {}
 };
+
+// A game folder of the fuzzer's own, in memory where that is possible (every
+// run writes files), removed at exit. While an InFuzzFolder lives it is the
+// current directory, as the game folder is while a game plays; the fuzzer's
+// own files are written from where it was started.
+inline const std::string& FuzzFolder() {
+  static const std::string folder = [] {
+    char in_memory[] = "/dev/shm/piko-fuzz-XXXXXX";
+    char on_disk[] = "/tmp/piko-fuzz-XXXXXX";
+    char* made = ::mkdtemp(in_memory);
+    if (!made) made = ::mkdtemp(on_disk);
+    if (!made) std::abort();
+    return std::string(made);
+  }();
+  static const bool removed_at_exit = std::atexit([] {
+                                        std::error_code ignored;
+                                        std::filesystem::remove_all(FuzzFolder(), ignored);
+                                      }) == 0;
+  (void)removed_at_exit;
+  return folder;
+}
+
+struct InFuzzFolder {
+  char previous[4096];
+  InFuzzFolder() {
+    if (!::getcwd(previous, sizeof previous) || ::chdir(FuzzFolder().c_str()) != 0) std::abort();
+  }
+  ~InFuzzFolder() {
+    if (::chdir(previous) != 0) std::abort();
+  }
+};
+
+inline void WriteFuzzFile(const char* name, const void* bytes, size_t size) {
+  FILE* f = std::fopen(name, "wb");
+  if (!f) return;
+  std::fwrite(bytes, 1, size, f);
+  std::fclose(f);
+}
+
+// A new object in the same storage each run: the game record is megabytes,
+// and fresh pages for it would cost more than the run itself.
+template <typename T>
+T& Fresh() {
+  static T* object = new T();
+  object->~T();
+  return *new (object) T();
+}
 
 }  // namespace piko
