@@ -7,7 +7,7 @@
 namespace piko {
 
 const char* UsageText() {
-  return "usage: piko [--window | --fullscreen] [--pixel-format 565|555] [GAME_DIR]\n"
+  return "usage: piko [--window | --fullscreen] [--pixel-format 565|555] [--allow-outside] [GAME_DIR]\n"
          "       piko --headless [--input FILE] [--trace FILE] [--screenshot FILE] [--dump-vars FILE]\n"
          "                       [--max-ms N] [--answer yes|no] [--loop] [--errors-wait] [GAME_DIR]\n"
          "       piko --help | --version\n";
@@ -57,6 +57,8 @@ bool ParseOptions(int argc, char** argv, Options* o, std::string* error) {
       o->answer_yes = v == "yes";
     } else if (a == "--loop") {
       o->loop = true;
+    } else if (a == "--allow-outside") {
+      o->allow_outside = true;
     } else if (a == "--errors-wait") {
       o->errors_wait = true;
     } else if (a == "--window") {

@@ -17,6 +17,7 @@ struct Options {
   bool errors_wait = false;
   int window_mode = -1;  // -1: as piko.ini says; 1 window; 0 full screen
   bool pixel_format_555 = false;
+  bool allow_outside = false;  // the game may read files outside its folder
   std::string game_dir;
   std::string sweep_pid;  // "/sweep PID": the temporary-file sweep only
   bool show_help = false;
