@@ -17,7 +17,10 @@ namespace {
 
 using piko::operator""_sjv;
 constexpr std::string_view kEventMark("\0EV\0", 4);
-constexpr int kTicks = 2500;
+constexpr int kTicks = 3000;
+// A waiting tick composes the whole frame, a hundred times the cost of a
+// line: these bound a run, not the lines.
+constexpr int kWaitingTicks = 16;
 constexpr piko::Key kKeys[] = {piko::Key::kEnter, piko::Key::kSpace,  piko::Key::kEscape,
                                piko::Key::kCtrl,  piko::Key::kShift,  piko::Key::kUp,
                                piko::Key::kDown,  piko::Key::kF1,     piko::Key::kOther};
@@ -90,7 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   piko::WriteFuzzFile("start.st1", masked.data(), masked.size());
 
   piko::QuietPlatform& platform = piko::Fresh<piko::QuietPlatform>();
-  platform.tick_ms = 16;  // one frame: time waits end within the ticks
+  platform.tick_ms = 100;  // time waits and fades end within the ticks
   piko::Game& g = piko::Fresh<piko::Game>();
   g.platform = &platform;
   piko::InitGame(g);
@@ -100,11 +103,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   size_t next = 0;
   int due = events.size() >= 3 ? static_cast<uint8_t>(events[1]) : 0;
-  for (int tick = 0; tick < kTicks && !g.shell.quit_requested; ++tick) {
+  int waiting = 0, answers = 0;
+  for (int tick = 0; tick < kTicks && waiting < kWaitingTicks && !g.shell.quit_requested; ++tick) {
     piko::InputEvent e;
     if (platform.PeekEvent(&e)) piko::HandleWindowEvent(g, e);
     bool executed = piko::FrameTick(g);
     platform.AfterFrameTick(!executed);
+    waiting += executed ? 0 : 1;
     bool input_wait = !executed && piko::WaitsOnlyForInput(g);
     if (next + 3 <= events.size()) {
       if (--due > 0 && !input_wait) continue;
@@ -117,9 +122,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         piko::HandleWindowEvent(g, e);
       }
     } else if (input_wait) {
-      piko::InputEvent click;
-      click.type = piko::InputEvent::Type::kLeftDown;
-      piko::HandleWindowEvent(g, click);
+      // Clicks down the screen, so that menus get an item chosen, and Enter.
+      piko::InputEvent answer;
+      answer.type = ++answers % 3 ? piko::InputEvent::Type::kLeftDown : piko::InputEvent::Type::kKeyDown;
+      answer.key = piko::Key::kEnter;
+      answer.x = 320;
+      answer.y = 40 + answers * 37 % 400;
+      piko::HandleWindowEvent(g, answer);
     }
   }
   piko::Shutdown(g);
