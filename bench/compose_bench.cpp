@@ -101,11 +101,12 @@ void BM_ComposeFrameFullStack(benchmark::State& state) {
   PaintFigure(&d.surfaces[piko::TopSurface], 560, 60, 80, 60, 6);
   PaintFigure(&d.surfaces[piko::PartialPicture1Surface], 100, 80, 100, 80, 7);
   PaintFigure(&d.surfaces[piko::PartialPicture2Surface], 100, 80, 100, 80, 8);
-  d.background_on = d.person_on = d.foreground_on = d.top_on = 1;
-  d.person_translucent = 1;
-  d.person_rate = 50;
-  d.partials[piko::kPartialPicture1] = {.shown = 1, .x = 20, .y = 20};
-  d.partials[piko::kPartialPicture2] = {.shown = 1, .x = 400, .y = 300, .frame = 2};
+  d.layers[piko::LayerId::kBackground].on = d.layers[piko::LayerId::kPerson].on =
+      d.layers[piko::LayerId::kForeground].on = d.layers[piko::LayerId::kTop].on = 1;
+  d.layers[piko::LayerId::kPerson].translucent = 1;
+  d.layers[piko::LayerId::kPerson].rate = 50;
+  d.partials[piko::PartialId::kPicture1] = {.shown = 1, .x = 20, .y = 20};
+  d.partials[piko::PartialId::kPicture2] = {.shown = 1, .x = 400, .y = 300, .frame = 2};
   for (auto _ : state) {
     piko::ComposeFrame(g);
     benchmark::DoNotOptimize(d.back_buffer.pixels.data());

@@ -32,20 +32,16 @@ class NullTextRenderer : public TextRenderer {
   FontId made_ = 0;
 };
 
-class QuietPlatform : public Platform {
+class QuietPlatform : public Platform, public Window, public Reports {
  public:
-  uint32_t clock = 0;
   uint32_t tick_ms = 1;
   bool dismiss = false;
   NullTextRenderer null_text;
   bool real_fonts = false;
 
-  bool IsHeadless() const override { return true; }
-  uint32_t GetTickCount() override { return clock; }
-  void Sleep(uint32_t ms) override { clock += ms; }
-  bool CreateMainWindow(bool, std::string_view) override { return true; }
-  void SetWindowTitle(std::string_view) override {}
-  void DestroyMainWindow() override {}
+  Window& window() override { return *this; }
+  Reports& reports() override { return *this; }
+
   bool PeekEvent(InputEvent* e) override {
     if (!dismiss) return false;
     dismiss = false;
@@ -54,15 +50,8 @@ class QuietPlatform : public Platform {
     return true;
   }
   TextRenderer& Text() override { return real_fonts ? Platform::Text() : null_text; }
-  void Present(const Surface&) override {}
-  void AfterFrameTick(bool) override { clock += tick_ms; }
-  MessageBoxAnswer ShowMessageBox(std::string_view, std::string_view, MessageBoxKind kind) override {
-    return kind == MessageBoxKind::kOk ? MessageBoxAnswer::kOk : MessageBoxAnswer::kYes;
-  }
-  void Beep() override {}
+  void AfterFrameTick(bool) override { clock().Sleep(tick_ms); }
   void OnScriptError(std::string_view, int, std::string_view, std::string_view) override { dismiss = true; }
-  void OnLineExecuted(std::string_view, int, std::string_view) override {}
-  void Diagnostic(std::string_view) override {}
 };
 
 // A game folder of the fuzzer's own, in memory where that is possible (every

@@ -56,9 +56,10 @@ int main(int argc, char** argv) {
   }
 
   // Report and input files are named from where piko was started.
-  char start_dir[4096];
+  char start_dir[4096] = {};
   if (::getcwd(start_dir, sizeof start_dir)) {
-    for (std::string* path : {&o.input_file, &o.trace_file, &o.screenshot_file, &o.dump_vars_file}) {
+    for (std::string* path :
+         {&o.input_file, &o.trace_file, &o.screenshot_file, &o.dump_vars_file, &o.audio_out, &o.soundfont}) {
       if (!path->empty() && (*path)[0] != '/') *path = std::string(start_dir) + "/" + *path;
     }
   }
@@ -70,25 +71,33 @@ int main(int argc, char** argv) {
 
   piko::CurrentGameFiles().set_allow_outside_reads(o.allow_outside);
 
+  piko::AudioSettings audio;
+  audio.volume = o.volume;
+  audio.mute = o.mute;
+  audio.soundfont = o.soundfont;
   std::unique_ptr<piko::Platform> platform;
   piko::HeadlessPlatform* headless = nullptr;
   if (o.headless) {
     piko::HeadlessOptions h;
     h.input_file = o.input_file;
+    h.start_dir = start_dir;
     h.trace_file = o.trace_file;
     h.max_ms = o.max_ms;
     h.answer_yes = o.answer_yes;
     h.errors_wait = o.errors_wait;
+    h.audio_out = o.audio_out;
+    h.audio = audio;
     auto owned = std::make_unique<piko::HeadlessPlatform>(h);
     headless = owned.get();
     platform = std::move(owned);
   } else {
-    platform = piko::CreateSdlPlatform();
+    platform = piko::CreateSdlPlatform(audio);
   }
 
   auto game = std::make_unique<piko::Game>();
   piko::Game& g = *game;
   g.platform = platform.get();
+  if (o.seed >= 0) platform->SetRandomSeed(static_cast<uint32_t>(o.seed));
   g.gfx.pixel_format = o.pixel_format_555 ? piko::PixelFormat::kRgb555 : piko::PixelFormat::kRgb565;
   piko::InitGame(g);
   if (o.window_mode >= 0) {

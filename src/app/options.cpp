@@ -7,9 +7,11 @@
 namespace piko {
 
 const char* UsageText() {
-  return "usage: piko [--window | --fullscreen] [--pixel-format 565|555] [--allow-outside] [GAME_DIR]\n"
+  return "usage: piko [--window | --fullscreen] [--pixel-format 565|555] [--volume N] [--mute]\n"
+         "            [--soundfont FILE] [--allow-outside] [GAME_DIR]\n"
          "       piko --headless [--input FILE] [--trace FILE] [--screenshot FILE] [--dump-vars FILE]\n"
-         "                       [--max-ms N] [--answer yes|no] [--loop] [--errors-wait] [GAME_DIR]\n"
+         "                       [--max-ms N] [--answer yes|no] [--loop] [--errors-wait]\n"
+         "                       [--audio-out FILE.wav] [--soundfont FILE] [GAME_DIR]\n"
          "       piko --help | --version\n";
 }
 
@@ -48,6 +50,15 @@ bool ParseOptions(int argc, char** argv, Options* o, std::string* error) {
         *error = "--max-ms takes a number of milliseconds";
         return false;
       }
+    } else if (a == "--seed") {
+      if (!value(&v)) return false;
+      char* end = nullptr;
+      errno = 0;
+      o->seed = std::strtoll(v.c_str(), &end, 10);
+      if (v.empty() || *end != '\0' || errno != 0 || o->seed < 0 || o->seed > 0xFFFFFFFFLL) {
+        *error = "--seed takes a number from 0 to 4294967295";
+        return false;
+      }
     } else if (a == "--answer") {
       if (!value(&v)) return false;
       if (v != "yes" && v != "no") {
@@ -55,6 +66,21 @@ bool ParseOptions(int argc, char** argv, Options* o, std::string* error) {
         return false;
       }
       o->answer_yes = v == "yes";
+    } else if (a == "--audio-out") {
+      if (!value(&o->audio_out)) return false;
+    } else if (a == "--soundfont") {
+      if (!value(&o->soundfont)) return false;
+    } else if (a == "--mute") {
+      o->mute = true;
+    } else if (a == "--volume") {
+      if (!value(&v)) return false;
+      char* end = nullptr;
+      long n = std::strtol(v.c_str(), &end, 10);
+      if (v.empty() || *end != '\0' || n < 0 || n > 100) {
+        *error = "--volume takes a number from 0 to 100";
+        return false;
+      }
+      o->volume = static_cast<int>(n);
     } else if (a == "--loop") {
       o->loop = true;
     } else if (a == "--allow-outside") {

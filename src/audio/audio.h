@@ -5,10 +5,14 @@ namespace piko {
 
 struct Game;
 
+// Sound path prefix, name and extension.
+inline constexpr int kSoundNameBytes = 512;
+
 struct AudioState {
   char midi_path[256] = {};
   int wave_open = 0;      // the MCI wave sound is open
   int sound_loop = 0;
+  char loop_sound_path[kSoundNameBytes] = {};
   int cd_playing = 0;
   int cd_loop = 0;
   int cd_track = 0;

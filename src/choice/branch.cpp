@@ -7,6 +7,7 @@
 
 #include "base/fixed_text.h"
 #include "base/sjis.h"
+#include "script/args.h"
 #include "shell/game.h"
 
 namespace piko {
@@ -56,7 +57,8 @@ bool IsOnlyANumber(std::string_view line) {
 
 void BranchOnRanges(Game& g) {
   ScriptState& s = g.script;
-  std::string value_line(LineAt(g, ++s.line_pos));
+  Args args(g);
+  std::string value_line = args.Next();
   if (value_line.empty()) {
     ReportScriptError(g, "＃分岐範囲で分岐の基準となる"_sjv, "「変数」が指定されていません"_sjv);
     return;
@@ -66,7 +68,7 @@ void BranchOnRanges(Game& g) {
     return;
   }
   int value;
-  if (!EvaluateArgument(g, value_line, value_line, &value)) return;
+  if (!args.Value(value_line, &value)) return;
   if (LineAt(g, s.line_pos + 1).empty()) {
     ++s.line_pos;
     ReportScriptError(g, "区間を区切る数がありません"_sjv, "（パラメータの直後にリターンがあります）"_sjv);
@@ -127,8 +129,8 @@ void BranchOnMaximum(Game& g) {
 }
 
 void BranchOnString(Game& g) {
-  ScriptState& s = g.script;
-  std::string name(LineAt(g, ++s.line_pos));
+  Args args(g);
+  std::string name = args.Next();
   if (name.empty()) {
     ReportScriptError(g, "＃分岐文字の文字変数が"_sjv, "指定されていません"_sjv);
     return;
@@ -138,7 +140,7 @@ void BranchOnString(Game& g) {
     ReportScriptError(g, "該当する文字変数が宣言されていません"_sjv, name);
     return;
   }
-  std::string_view compare = LineAt(g, ++s.line_pos);
+  std::string compare = args.Next();
   int k = TextOf(g.vars.string_values[slot]) == compare ? 1 : 0;
   JumpToTarget(g, k, "＃分岐文字～＃＃＃＃をチェックしてください"_sjv);
 }
@@ -159,7 +161,7 @@ int ArmTimeLimit(Game& g, std::string_view line) {
   }
   g.choice.timed_choice_running = 1;
   g.choice.time_limit = value;
-  g.choice.time_limit_start = g.platform->GetTickCount();
+  g.choice.time_limit_start = g.platform->clock().GetTickCount();
   return 1;
 }
 
@@ -167,13 +169,13 @@ void TimeLimitTick(Game& g) {
   ChoiceState& c = g.choice;
   ShellState& sh = g.shell;
   if (!c.timed_choice_running) return;
-  if (!sh.choice_menu_open && !sh.picture_choice_open && !sh.typing_running) {
+  if (!sh.waits[Wait::kChoiceMenu] && !sh.waits[Wait::kPictureChoice] && !sh.waits[Wait::kTyping]) {
     c.timed_choice_running = 0;
     return;
   }
-  if (g.platform->GetTickCount() - c.time_limit_start <= static_cast<uint32_t>(c.time_limit)) return;
-  if (sh.typing_running) {
-    sh.typing_running = 0;
+  if (g.platform->clock().GetTickCount() - c.time_limit_start <= static_cast<uint32_t>(c.time_limit)) return;
+  if (sh.waits[Wait::kTyping]) {
+    sh.waits[Wait::kTyping] = 0;
     c.timed_choice_running = 0;
     if (g.typing.result_requested) {
       g.typing.result_requested = 0;
@@ -184,10 +186,10 @@ void TimeLimitTick(Game& g) {
     return;
   }
   c.timed_choice_running = 0;
-  sh.choice_menu_open = 0;
-  sh.picture_choice_open = 0;
+  sh.waits[Wait::kChoiceMenu] = 0;
+  sh.waits[Wait::kPictureChoice] = 0;
   c.hover_picture_shown = 0;
-  sh.click_wait = 0;
+  sh.waits[Wait::kClick] = 0;
   c.selected_choice = 0;
   int found = FindBlockTarget(g, "＃0"_sjv, BlockSearch::kChoice);
   if (found < 0) {

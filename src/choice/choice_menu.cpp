@@ -10,6 +10,7 @@
 #include "base/sjis.h"
 #include "gfx/blend.h"
 #include "gfx/surface_copy.h"
+#include "script/args.h"
 #include "shell/game.h"
 
 namespace piko {
@@ -48,7 +49,7 @@ void OpenMenu(Game& g) {
   const int p = s.line_pos;
   std::string command(LineAt(g, p));
 
-  g.shell.choice_menu_open = 0;
+  g.shell.waits[Wait::kChoiceMenu] = 0;
   c.choice_count = 0;
   RecreateChoiceFont(g);
   if (c.follow_dialogue) {
@@ -133,7 +134,7 @@ void OpenMenu(Game& g) {
     ReportScriptError(g, "選択ウインドウが下に はみ出します"_sjv, "選択できない選択肢が出てしまいます"_sjv);
   }
   c.choice_count = n;
-  g.shell.choice_menu_open = 1;
+  g.shell.waits[Wait::kChoiceMenu] = 1;
   s.line_pos = p + n;
 }
 
@@ -190,11 +191,11 @@ int ReadAreaLine(Game& g, int i, std::string_view line) {
 void OpenAreaChoice(Game& g) {
   ChoiceState& c = g.choice;
   ScriptState& s = g.script;
-  std::string command(LineAt(g, s.line_pos));
+  Args args(g);
   c.choice_count = 0;
-  if (FindText(command, "＃時間（"_sjv) >= 0 && !ArmTimeLimit(g, command)) return;
-  if (FindText(command, "合成"_sjv) < 0) {
-    std::string name(LineAt(g, ++s.line_pos));
+  if (args.Has("＃時間（"_sjv) && !ArmTimeLimit(g, args.Command())) return;
+  if (!args.Has("合成"_sjv)) {
+    std::string name = args.Next();
     if (name.empty()) {
       ReportScriptError(g, "＃選択裏画面の"_sjv, "「裏画面」が指定されていません"_sjv);
       return;
@@ -250,7 +251,7 @@ void OpenAreaChoice(Game& g) {
     }
   }
   c.choice_count = n;
-  if (!g.shell.error_pause) g.shell.picture_choice_open = 1;
+  if (!g.shell.waits[Wait::kErrorPause]) g.shell.waits[Wait::kPictureChoice] = 1;
   s.line_pos = first + n - 1;
 }
 
@@ -260,38 +261,36 @@ void OpenAreaChoice(Game& g) {
 // click goes on after a command that failed.
 void OpenChoiceMenu(Game& g) {
   OpenMenu(g);
-  g.shell.click_wait = 1;
+  g.shell.waits[Wait::kClick] = 1;
 }
 
 void OpenPictureChoice(Game& g) {
   OpenAreaChoice(g);
-  g.shell.click_wait = 1;
+  g.shell.waits[Wait::kClick] = 1;
 }
 
 void SetChoicePosition(Game& g) {
   ChoiceState& c = g.choice;
-  ScriptState& s = g.script;
-  if (FindText(LineAt(g, s.line_pos), "セリフ"_sjv) >= 0) {
+  Args args(g);
+  if (args.Has("セリフ"_sjv)) {
     c.follow_dialogue = 1;
     return;
   }
   c.follow_dialogue = 0;
   c.margin = 3;
-  auto argument = [&](int* value) {
-    std::string line(LineAt(g, s.line_pos));
-    return EvaluateArgument(g, line, line, value);
-  };
   int x, y;
-  if (LineAt(g, ++s.line_pos).empty()) {
-    ReportScriptError(g, "＃選択位置のＸが指定されていません"_sjv, LineAt(g, s.line_pos));
+  std::string line = args.Next();
+  if (line.empty()) {
+    ReportScriptError(g, "＃選択位置のＸが指定されていません"_sjv, line);
     return;
   }
-  if (!argument(&x)) return;
-  if (LineAt(g, ++s.line_pos).empty()) {
-    ReportScriptError(g, "＃選択位置のＹが指定されていません"_sjv, LineAt(g, s.line_pos));
+  if (!args.Value(line, &x)) return;
+  line = args.Next();
+  if (line.empty()) {
+    ReportScriptError(g, "＃選択位置のＹが指定されていません"_sjv, line);
     return;
   }
-  if (!argument(&y)) return;
+  if (!args.Value(line, &y)) return;
   char detail[64];
   bool off_screen = false;
   if (x < 0 || x > kScreenWidth) {
@@ -308,17 +307,19 @@ void SetChoicePosition(Game& g) {
     c.window_x = x;
     c.window_y = y;
   }
-  if (LineAt(g, ++s.line_pos).empty()) {
+  line = args.Next();
+  if (line.empty()) {
     c.fixed_size = 0;
     return;
   }
   int w, h;
-  if (!argument(&w)) return;
-  if (LineAt(g, ++s.line_pos).empty()) {
-    ReportScriptError(g, "＃選択位置の高さが指定されていません"_sjv, LineAt(g, s.line_pos));
+  if (!args.Value(line, &w)) return;
+  line = args.Next();
+  if (line.empty()) {
+    ReportScriptError(g, "＃選択位置の高さが指定されていません"_sjv, line);
     return;
   }
-  if (!argument(&h)) return;
+  if (!args.Value(line, &h)) return;
   constexpr std::string_view kTooBig = "選択位置の幅がマイナスか、画面からはみ出てしまいます"_sjv;
   if (w + x > kScreenWidth || w < 0) {
     std::snprintf(detail, sizeof detail, "幅は %d です"_sj, w);
@@ -331,15 +332,12 @@ void SetChoicePosition(Game& g) {
     c.fixed_h = c.window_h = h;
     c.fixed_size = 1;
   }
-  if (LineAt(g, s.line_pos + 1).empty()) {
-    ++s.line_pos;
-    return;
-  }
-  ++s.line_pos;
+  line = args.Next();
+  if (line.empty()) return;
   int margin;
-  if (!argument(&margin)) return;
+  if (!args.Value(line, &margin)) return;
   if (margin < 0) {
-    ReportScriptError(g, "選択ウインドウの余白がマイナス値です"_sjv, LineAt(g, s.line_pos));
+    ReportScriptError(g, "選択ウインドウの余白がマイナス値です"_sjv, line);
   } else if (c.fixed_w - 2 * margin < kChoiceLineHeight) {
     ReportScriptError(g, "余白が大きすぎて選択肢を表示できません"_sjv, "選択位置の幅と余白を調べてください"_sjv);
   } else if (c.fixed_h - 2 * margin < 2 * kChoiceLineHeight) {
@@ -350,12 +348,12 @@ void SetChoicePosition(Game& g) {
 }
 
 void SetChoiceFrame(Game& g) {
-  ScriptState& s = g.script;
-  if (FindText(LineAt(g, s.line_pos), "オフ"_sjv) >= 0) {
+  Args args(g);
+  if (args.Has("オフ"_sjv)) {
     g.choice.frame_picture = 0;
     return;
   }
-  std::string name(LineAt(g, ++s.line_pos));
+  std::string name = args.Next();
   if (!LoadChoicePicture(g, Surf(g, ChoiceFrameSurface), name)) {
     ReportScriptError(g, "＃選択枠のファイル名が違います"_sjv, name);
     return;
@@ -365,7 +363,7 @@ void SetChoiceFrame(Game& g) {
 
 void SetChoiceFont(Game& g) {
   ChoiceState& c = g.choice;
-  std::string line(LineAt(g, ++g.script.line_pos));
+  std::string line = Args(g).Next();
   if (line.empty()) {
     ReportScriptError(g, "＃選択フォントの指定がありません"_sjv, ""_sjv);
     return;
@@ -383,7 +381,7 @@ void SetChoiceFont(Game& g) {
 }
 
 void SetChoiceHighlightColour(Game& g) {
-  Rgb rgb = ParseColourName(LineAt(g, g.script.line_pos));
+  Rgb rgb = ParseColourName(Args(g).Command());
   Surface& bar = Surf(g, ChoiceBarSurface);
   FillRect(g, bar, 0, 0, bar.width, bar.height, rgb.r, rgb.g, rgb.b);
 }
@@ -430,12 +428,12 @@ void HoverPictureChoice(Game& g, int area, int previous) {
   }
   if (area != previous && area > 0) {
     if (c.area_sound[area - 1][0]) PlayHoverSound(g, c.area_sound[area - 1]);
-    else if (!g.audio.choice_beep_off) g.platform->Beep();
+    else if (!g.audio.choice_beep_off) g.platform->dialogs().Beep();
   }
 }
 
 void DrawChoiceMenu(Game& g) {
-  if (!g.shell.choice_menu_open) return;
+  if (!g.shell.waits[Wait::kChoiceMenu]) return;
   ChoiceState& c = g.choice;
   Surface& back = g.gfx.back_buffer;
   c.window_w = std::min(c.window_w, kScreenWidth - c.window_x);

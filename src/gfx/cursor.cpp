@@ -2,6 +2,7 @@
 #include <string>
 
 #include "base/sjis.h"
+#include "gfx/gfx_commands.h"
 #include "shell/game.h"
 
 namespace piko {

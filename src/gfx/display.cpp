@@ -149,16 +149,16 @@ int ReleaseDisplay(Game& g) {
 
 int ReportDisplayFailure(Game& g) {
   ReleaseDisplay(g);
-  g.platform->ShowMessageBox(
+  g.platform->dialogs().ShowMessageBox(
       "ダイレクトドローの生成に失敗しました\n\n●このマシンにダイレクトＸ５が入っていないか\n  ビデオボードが16ビットカラーに対応していない。\n  可能性があります。\n"_sjv,
       TextOf(g.config.game_title), MessageBoxKind::kOk);
-  g.platform->DestroyMainWindow();
+  g.platform->window().DestroyMainWindow();
   g.shell.main_window = 0;
   return 0;
 }
 
 void Present(Game& g) {
-  if (g.gfx.display_ready) g.platform->Present(g.gfx.back_buffer);
+  if (g.gfx.display_ready) g.platform->window().Present(g.gfx.back_buffer);
 }
 
 uint16_t PixelFromRgb(const Game& g, int r, int g_, int b) {

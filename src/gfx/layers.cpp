@@ -4,23 +4,14 @@
 #include <string>
 
 #include "base/sjis.h"
+#include "gfx/gfx_commands.h"
 #include "gfx/surface_copy.h"
+#include "script/args.h"
 #include "shell/game.h"
 
 namespace piko {
 
 namespace {
-
-std::string_view CommandLine(const Game& g) { return LineAt(g, g.script.line_pos); }
-
-bool LineHas(const Game& g, std::string_view word) { return FindText(CommandLine(g), word) >= 0; }
-
-// An argument line, substituted and then evaluated. 1, or 0 after a report.
-int EvaluateLine(Game& g, std::string_view line, int* value) {
-  std::string text;
-  if (!substitute_text(g, line, 1, &text)) return 0;
-  return EvaluateArgument(g, text, line, value);
-}
 
 void FillWithMask(Game& g, Surface& s) {
   FillRect(g, s, 0, 0, s.width, s.height, g.gfx.mask_colour_r, g.gfx.mask_colour_g, g.gfx.mask_colour_b);
@@ -32,39 +23,34 @@ std::string Message(std::string_view command_name, std::string_view rest) {
   return m;
 }
 
-void HidePartial(Game& g, int which) {
-  g.gfx.partials[which].animating = 0;
-  g.gfx.partials[which].shown = 0;
-}
-
 }  // namespace
 
 int LoadLayer(Game& g, Surface& layer, std::string_view command_name) {
-  ScriptState& s = g.script;
   GfxState& d = g.gfx;
-  bool add = LineHas(g, "追加"_sjv);
-  bool position = LineHas(g, "位置"_sjv);
-  bool black_key = LineHas(g, "マスク"_sjv);
+  Args args(g);
+  bool add = args.Has("追加"_sjv);
+  bool position = args.Has("位置"_sjv);
+  bool black_key = args.Has("マスク"_sjv);
 
-  std::string name(LineAt(g, ++s.line_pos));
+  std::string name = args.Next();
   if (name.empty()) {
     ReportScriptError(g, Message(command_name, "のファイルが指定されていません"_sjv), ""_sjv);
     return 0;
   }
   int x = 0, y = 0;
   if (position) {
-    std::string line(LineAt(g, ++s.line_pos));
+    std::string line = args.Next();
     if (line.empty()) {
       ReportScriptError(g, Message(command_name, "のＸ位置が指定されていません"_sjv), name);
       return 0;
     }
-    if (!EvaluateLine(g, line, &x)) x = 0;
-    line = LineAt(g, ++s.line_pos);
+    if (!args.SubstitutedValue(line, &x)) x = 0;
+    line = args.Next();
     if (line.empty()) {
       ReportScriptError(g, Message(command_name, "のＹ位置が指定されていません"_sjv), name);
       return 0;
     }
-    if (!EvaluateLine(g, line, &y)) y = 0;
+    if (!args.SubstitutedValue(line, &y)) y = 0;
     x = std::min(x, kScreenWidth - 1);
     y = std::min(y, kScreenHeight - 1);
   }
@@ -92,48 +78,30 @@ int LoadLayer(Game& g, Surface& layer, std::string_view command_name) {
   return 1;
 }
 
-int PartialOfCommand(std::string_view line) {
-  static constexpr std::string_view kHeads[] = {"＃部分アニメ"_sjv, "＃部分"_sjv};
-  static constexpr std::string_view kNames[][2] = {
-      {"絵１"_sjv, "絵1"_sjv}, {"絵２"_sjv, "絵2"_sjv}, {"人物１"_sjv, "人物1"_sjv}, {"人物２"_sjv, "人物2"_sjv}};
-  for (std::string_view head : kHeads) {
-    if (!BeginsWith(line, head)) continue;
-    std::string_view rest = line.substr(head.size());
-    for (int i = 0; i < kPartialCount; ++i) {
-      for (std::string_view n : kNames[i]) {
-        if (BeginsWith(rest, n)) return i;
-      }
-    }
-  }
-  return -1;
-}
-
-int LoadPartialStrip(Game& g, int which) {
-  static constexpr SurfaceId kStrips[kPartialCount] = {PartialPicture1Surface, PartialPicture2Surface,
-                                                       PartialPerson1Surface, PartialPerson2Surface};
-  ScriptState& s = g.script;
-  std::string name(LineAt(g, ++s.line_pos));
+int LoadPartialStrip(Game& g, PartialId which) {
+  Args args(g);
+  std::string name = args.Next();
   if (name.empty()) {
     ReportScriptError(g, "部分絵（又はアニメ）の"_sjv, "ファイル名が指定されていません"_sjv);
     return 0;
   }
-  if (!LoadBmpToSurface(g, g.gfx.surfaces[kStrips[which]], name, kScreenWidth, 160)) {
+  if (!LoadBmpToSurface(g, g.gfx.surfaces[PartialStripSurface(which)], name, kScreenWidth, 160)) {
     ReportScriptError(g, "＃部分絵（又はアニメ）のファイル名が違います"_sjv, name);
     return 0;
   }
   int x, y;
-  std::string line(LineAt(g, ++s.line_pos));
+  std::string line = args.Next();
   if (line.empty()) {
     ReportScriptError(g, "＃部分絵（又はアニメ）のＸ位置指定がありません"_sjv, name);
     return 0;
   }
-  if (!EvaluateLine(g, line, &x)) return 0;
-  line = LineAt(g, ++s.line_pos);
+  if (!args.SubstitutedValue(line, &x)) return 0;
+  line = args.Next();
   if (line.empty()) {
     ReportScriptError(g, "＃部分絵（又はアニメ）のＹ位置指定がありません"_sjv, name);
     return 0;
   }
-  if (!EvaluateLine(g, line, &y)) return 0;
+  if (!args.SubstitutedValue(line, &y)) return 0;
   g.gfx.partials[which].x = x;
   g.gfx.partials[which].y = y;
   return 1;
@@ -153,49 +121,49 @@ void ComposeBackScreen(Game& g) {
 
 void ShowBackground(Game& g) {
   GfxState& d = g.gfx;
-  std::string name(LineAt(g, ++g.script.line_pos));
+  std::string name = Args(g).Next();
   if (IsJpegPicture(g, name)) {
     LoadPictureToSurface(g, name, d.surfaces[BackgroundSurface]);
   } else if (!LoadBmpToSurface(g, d.surfaces[BackgroundSurface], name, kScreenWidth, kScreenHeight)) {
     ReportScriptError(g, "＃絵のファイル名が違います"_sjv, name);
     return;
   }
-  d.background_on = 1;
-  StopScroll(g, 1);
+  d.layers[LayerId::kBackground].on = 1;
+  StopScroll(g, LayerId::kBackground);
   ComposeFrame(g);
 }
 
 void HideBackground(Game& g) {
-  StopScroll(g, 1);
-  g.gfx.background_on = 0;
+  StopScroll(g, LayerId::kBackground);
+  g.gfx.layers[LayerId::kBackground].on = 0;
 }
 
 void ShowPerson(Game& g) {
   GfxState& d = g.gfx;
-  d.person_anim_on = 0;
-  d.person_anim_frame = 0;
-  StopScroll(g, 2);
-  d.person_on = 1;
+  d.layers[LayerId::kPerson].anim_on = 0;
+  d.layers[LayerId::kPerson].anim_frame = 0;
+  StopScroll(g, LayerId::kPerson);
+  d.layers[LayerId::kPerson].on = 1;
   LoadLayer(g, d.surfaces[PersonSurface], "＃人物"_sjv);
 }
 
 void HidePerson(Game& g) {
-  g.gfx.person_on = 0;
-  StopScroll(g, 2);
+  g.gfx.layers[LayerId::kPerson].on = 0;
+  StopScroll(g, LayerId::kPerson);
 }
 
 void ShowForeground(Game& g) {
   GfxState& d = g.gfx;
-  d.foreground_anim_on = 0;
-  d.foreground_anim_frame = 0;
-  StopScroll(g, 3);
-  d.foreground_on = 1;
+  d.layers[LayerId::kForeground].anim_on = 0;
+  d.layers[LayerId::kForeground].anim_frame = 0;
+  StopScroll(g, LayerId::kForeground);
+  d.layers[LayerId::kForeground].on = 1;
   LoadLayer(g, d.surfaces[ForegroundSurface], "＃前景"_sjv);
 }
 
 void HideForeground(Game& g) {
-  g.gfx.foreground_on = 0;
-  StopScroll(g, 3);
+  g.gfx.layers[LayerId::kForeground].on = 0;
+  StopScroll(g, LayerId::kForeground);
 }
 
 // The top-most picture takes TopSurface back from the narration text.
@@ -203,15 +171,14 @@ void ShowTopPicture(Game& g) {
   GfxState& d = g.gfx;
   g.text.text_box_mode = 0;
   d.narration_veil = 0;
-  d.top_on = 1;
+  d.layers[LayerId::kTop].on = 1;
   LoadLayer(g, d.surfaces[TopSurface], "＃最前景"_sjv);
 }
 
-void HideTopLayer(Game& g) { g.gfx.top_on = 0; }
+void HideTopLayer(Game& g) { g.gfx.layers[LayerId::kTop].on = 0; }
 
-void ShowPartialPicture(Game& g) {
-  int which = PartialOfCommand(CommandLine(g));
-  if (which < 0 || !LoadPartialStrip(g, which)) return;
+void ShowPartialPicture(Game& g, PartialId which) {
+  if (!LoadPartialStrip(g, which)) return;
   PartialPicture& p = g.gfx.partials[which];
   p.animating = 0;
   p.frame = 1;
@@ -219,33 +186,28 @@ void ShowPartialPicture(Game& g) {
   ComposeFrame(g);
 }
 
-void HidePartialPicture1(Game& g) { HidePartial(g, kPartialPicture1); }
-void HidePartialPicture2(Game& g) { HidePartial(g, kPartialPicture2); }
-void HidePartialPerson1(Game& g) { HidePartial(g, kPartialPerson1); }
-void HidePartialPerson2(Game& g) { HidePartial(g, kPartialPerson2); }
+void HidePartialPicture(Game& g, PartialId which) {
+  g.gfx.partials[which].animating = false;
+  g.gfx.partials[which].shown = false;
+}
 
 // Back-screen layers 1 to 3 lend their surfaces to the person animation's
 // frames, layer 4 to the foreground's.
-void LoadBackScreenLayer(Game& g) {
+void LoadBackScreenLayer(Game& g, int n) {
   static constexpr std::string_view kKeywords[] = {"＃絵裏画面"_sjv, "＃人物裏画面"_sjv, "＃前景裏画面"_sjv,
                                                    "＃最前景裏画面"_sjv};
   GfxState& d = g.gfx;
-  int n = 0;
-  for (int i = 0; i < 4; ++i) {
-    if (BeginsWith(CommandLine(g), kKeywords[i])) n = i + 1;
-  }
-  if (n == 0) return;
-  if (n <= 3 && d.person_anim_on) {
+  if (n <= 3 && d.layers[LayerId::kPerson].anim_on) {
     ReportScriptError(g, "人物アニメ使用時には＃絵裏画面～＃人物裏画面は使えません"_sjv,
                       "一度人物アニメをオフしてから使ってください"_sjv);
     return;
   }
-  if (n == 4 && d.foreground_anim_on) {
+  if (n == 4 && d.layers[LayerId::kForeground].anim_on) {
     ReportScriptError(g, "前景アニメ使用時には＃最前景裏画面は使えません"_sjv,
                       "一度前景アニメをオフしてから使ってください"_sjv);
     return;
   }
-  if (LineHas(g, "オフ"_sjv)) {
+  if (Args(g).Has("オフ"_sjv)) {
     d.back_screen_on[n] = 0;
     ComposeBackScreen(g);
     return;
@@ -254,42 +216,31 @@ void LoadBackScreenLayer(Game& g) {
   if (LoadLayer(g, d.surfaces[BackScreen1Surface + n - 1], kKeywords[n - 1])) ComposeBackScreen(g);
 }
 
-void SetLayerTranslucency(Game& g) {
-  GfxState& d = g.gfx;
-  std::string_view line = CommandLine(g);
-  int* translucent = &d.person_translucent;
-  int* rate = &d.person_rate;
-  if (BeginsWith(line, "＃前景半透明"_sjv)) {
-    translucent = &d.foreground_translucent;
-    rate = &d.foreground_rate;
-  } else if (BeginsWith(line, "＃最前景半透明"_sjv)) {
-    translucent = &d.top_translucent;
-    rate = &d.top_rate;
-  }
-  if (LineHas(g, "オフ"_sjv)) {
-    *translucent = 0;
+void SetLayerTranslucency(Game& g, LayerId layer) {
+  Layer& l = g.gfx.layers[layer];
+  Args args(g);
+  if (args.Has("オフ"_sjv)) {
+    l.translucent = false;
     return;
   }
-  std::string rate_line(LineAt(g, ++g.script.line_pos));
+  std::string rate_line = args.Next();
   if (rate_line.empty()) {
     ReportScriptError(g, "半透明の半透明率（％）がありません"_sjv, ""_sjv);
     return;
   }
   int value;
-  if (!EvaluateLine(g, rate_line, &value)) return;
-  *translucent = 1;
-  *rate = value;
+  if (!args.SubstitutedValue(rate_line, &value)) return;
+  l.translucent = true;
+  l.rate = value;
 }
 
-void SetTranslucency(Game& g) {
-  g.gfx.translucency_enabled = BeginsWith(CommandLine(g), "＃半透明オフ"_sjv) ? 0 : 1;
-}
+void SetTranslucency(Game& g) { g.gfx.translucency_enabled = BeginsWith(Args(g).Command(), "＃半透明オフ"_sjv) ? 0 : 1; }
 
 void SetMaskColour(Game& g) {
+  Args args(g);
   int rgb[3];
   for (int& c : rgb) {
-    std::string line(LineAt(g, ++g.script.line_pos));
-    if (!EvaluateLine(g, line, &c)) return;
+    if (!args.NextSubstitutedValue(&c)) return;
     c = std::clamp(c, 0, 255);
   }
   SetColourKeys(g, rgb[0], rgb[1], rgb[2]);

@@ -2,18 +2,15 @@
 #include <string>
 
 #include "base/sjis.h"
+#include "gfx/gfx_commands.h"
 #include "shell/game.h"
 
 namespace piko {
 
-void StartScroll(Game& g) { NotBuiltYet(g, "＃絵スクロール"_sj); }
+void StartScroll(Game& g, LayerId) { NotBuiltYet(g, "＃絵スクロール"_sj); }
 
-void RedrawScrollView(Game&, int) {}
-void StopScroll(Game&, int) {}
-void EndScrollByClick(Game& g, int which) {
-  if (which == 1) g.shell.picture_scroll_click_wait = 0;
-  if (which == 2) g.shell.person_scroll_click_wait = 0;
-  if (which == 3) g.shell.foreground_scroll_click_wait = 0;
-}
+void RedrawScrollView(Game&, LayerId) {}
+void StopScroll(Game&, LayerId) {}
+void EndScrollByClick(Game& g, LayerId layer) { g.shell.waits[ScrollClickWait(layer)] = false; }
 
 }  // namespace piko

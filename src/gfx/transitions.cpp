@@ -2,12 +2,13 @@
 #include <string>
 
 #include "base/sjis.h"
+#include "gfx/gfx_commands.h"
 #include "shell/game.h"
 
 namespace piko {
 
-void StartOverlap(Game& g) { NotBuiltYet(g, "＃絵オーバーラップ"_sj); }
-void StartFade(Game& g) { NotBuiltYet(g, "＃フェードイン"_sj); }
+void StartOverlap(Game& g, LayerId) { NotBuiltYet(g, "＃絵オーバーラップ"_sj); }
+void StartFade(Game& g, FadeDirection) { NotBuiltYet(g, "＃フェードイン"_sj); }
 void StartWipe(Game& g) { NotBuiltYet(g, "＃ワイプ"_sj); }
 
 void DrawTransitionStep(Game&) {}

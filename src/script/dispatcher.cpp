@@ -3,6 +3,7 @@
 #include "base/fixed_text.h"
 #include "base/sjis.h"
 #include "script/keyword_table.h"
+#include "script/args.h"
 #include "shell/game.h"
 
 namespace piko {
@@ -17,13 +18,13 @@ void CloseBlocks(Game& g) {
     t.dialogue_mode = 0;
     gfx.click_mark_x = gfx.click_mark_home_x;
     gfx.click_mark_y = gfx.click_mark_home_y;
-    if (!t.dialogue_no_wait) g.shell.click_wait = 1;
+    if (!t.dialogue_no_wait) g.shell.waits[Wait::kClick] = 1;
   }
   if (t.narration_mode) {
     t.narration_mode = 0;
     gfx.click_mark_x = 10;
     gfx.click_mark_y = t.line_offset + 10;
-    if (!t.narration_no_wait) g.shell.click_wait = 1;
+    if (!t.narration_no_wait) g.shell.waits[Wait::kClick] = 1;
   }
   if (g.vars.numeric_decl_mode) g.vars.numeric_decl_mode = 0;
   if (g.vars.string_decl_mode) g.vars.string_decl_mode = 0;
@@ -36,7 +37,7 @@ void DispatchLine(Game& g) {
 
   if (BeginsWith(line, "＃クリック待ち"_sjv)) {
     ApplyClickWaitStyle(g);
-    g.shell.click_wait = 1;
+    g.shell.waits[Wait::kClick] = 1;
     return;
   }
   if (BeginsWith(line, "＃文字変数代入"_sjv)) {
@@ -56,7 +57,7 @@ void DispatchLine(Game& g) {
     CloseBlocks(g);
     return;
   }
-  if (g.text.dialogue_mode && !g.shell.char_display_page_wait) {
+  if (g.text.dialogue_mode && !g.shell.waits[Wait::kCharDisplayPage]) {
     ShowDialogueLine(g);
     return;
   }
@@ -74,7 +75,7 @@ void DispatchLine(Game& g) {
   }
   if (BeginsWith(line, "//") || BeginsWith(line, "／／"_sjv)) return;
   if (const KeywordEntry* entry = FindKeyword(line)) {
-    entry->handler(g);
+    RunCommand(g, *entry);
     return;
   }
   ReportScriptError(g, "シナリオ上のミスです。"_sjv, line);
@@ -84,10 +85,7 @@ void DispatchLine(Game& g) {
 
 namespace {
 
-void CopyNextLineInto(Game& g, char (&field)[kPathBytes]) {
-  ++g.script.line_pos;
-  CopyText(field, LineAt(g, g.script.line_pos));
-}
+void CopyNextLineInto(Game& g, char (&field)[kPathBytes]) { CopyText(field, Args(g).Next()); }
 
 }  // namespace
 
@@ -105,8 +103,6 @@ void SetErrorReports(Game& g) {
 
 void AcceptPopoTest(Game&) {}
 
-void NotBuiltYet(Game& g, const char* keyword) {
-  g.platform->Diagnostic("unimplemented " + Utf8FromSjis(keyword));
-}
+void NotBuiltYet(Game& g, const char* keyword) { g.platform->reports().Diagnostic("unimplemented " + Utf8FromSjis(keyword)); }
 
 }  // namespace piko

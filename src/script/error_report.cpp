@@ -11,7 +11,7 @@ namespace piko {
 
 void ReportScriptError(Game& g, std::string_view message, std::string_view detail) {
   if (g.script.error_reports_off == 1) return;
-  g.platform->OnScriptError(CurrentScenarioName(g), g.script.line_pos + 1, message, detail);
+  g.platform->reports().OnScriptError(CurrentScenarioName(g), g.script.line_pos + 1, message, detail);
   Surface& back = g.gfx.back_buffer;
   FillRect(g, back, 0, 0, back.width, back.height, 255, 0, 0);
   FillRect(g, back, 20, 250, 600, 210, 255, 255, 255);
@@ -20,9 +20,9 @@ void ReportScriptError(Game& g, std::string_view message, std::string_view detai
   if (!g.gfx.display_ready) return;
   DrawErrorReportText(g, message, detail);
   Present(g);
-  g.platform->Beep();
-  g.shell.click_wait = 1;
-  g.shell.error_pause = 1;
+  g.platform->dialogs().Beep();
+  g.shell.waits[Wait::kClick] = 1;
+  g.shell.waits[Wait::kErrorPause] = 1;
 }
 
 void DrawErrorReportText(Game& g, std::string_view message, std::string_view detail) {

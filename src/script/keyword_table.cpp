@@ -3,13 +3,21 @@
 #include <iterator>
 
 #include "base/sjis.h"
+#include "gfx/gfx_commands.h"
 #include "shell/game.h"
 
 namespace piko {
 
 namespace {
 
-#define PIKO_ROW(row, keyword, handler) {row, keyword, handler, #handler}
+#define PIKO_ROW(row, keyword, handler) \
+  { row, keyword, handler, nullptr, 0, #handler }
+// The handler takes the row's argument in its own type (an enum or an int).
+#define PIKO_ROW_ARG(row, keyword, handler, arg)                                                                     \
+  {                                                                                                                  \
+    row, keyword, nullptr, [](Game& g, int a) { handler(g, static_cast<decltype(arg)>(a)); }, static_cast<int>(arg), \
+        #handler                                                                                                     \
+  }
 
 constexpr KeywordEntry kTable[] = {
     PIKO_ROW(1, "＃分岐範囲"_sj, BranchOnRanges),
@@ -28,22 +36,22 @@ constexpr KeywordEntry kTable[] = {
     PIKO_ROW(11, "＃人物アニメオフ"_sj, StopPersonAnimation),
     PIKO_ROW(12, "＃前景オフ"_sj, HideForeground),
     PIKO_ROW(13, "＃前景アニメオフ"_sj, StopForegroundAnimation),
-    PIKO_ROW(14, "＃部分絵１オフ"_sj, HidePartialPicture1),
-    PIKO_ROW(14, "＃部分絵1オフ"_sj, HidePartialPicture1),
-    PIKO_ROW(15, "＃部分アニメ絵１オフ"_sj, StopPartialAnimationPicture1),
-    PIKO_ROW(15, "＃部分アニメ絵1オフ"_sj, StopPartialAnimationPicture1),
-    PIKO_ROW(16, "＃部分絵２オフ"_sj, HidePartialPicture2),
-    PIKO_ROW(16, "＃部分絵2オフ"_sj, HidePartialPicture2),
-    PIKO_ROW(17, "＃部分アニメ絵２オフ"_sj, StopPartialAnimationPicture2),
-    PIKO_ROW(17, "＃部分アニメ絵2オフ"_sj, StopPartialAnimationPicture2),
-    PIKO_ROW(18, "＃部分人物１オフ"_sj, HidePartialPerson1),
-    PIKO_ROW(18, "＃部分人物1オフ"_sj, HidePartialPerson1),
-    PIKO_ROW(19, "＃部分アニメ人物１オフ"_sj, StopPartialAnimationPerson1),
-    PIKO_ROW(19, "＃部分アニメ人物1オフ"_sj, StopPartialAnimationPerson1),
-    PIKO_ROW(20, "＃部分人物２オフ"_sj, HidePartialPerson2),
-    PIKO_ROW(20, "＃部分人物2オフ"_sj, HidePartialPerson2),
-    PIKO_ROW(21, "＃部分アニメ人物２オフ"_sj, StopPartialAnimationPerson2),
-    PIKO_ROW(21, "＃部分アニメ人物2オフ"_sj, StopPartialAnimationPerson2),
+    PIKO_ROW_ARG(14, "＃部分絵１オフ"_sj, HidePartialPicture, PartialId::kPicture1),
+    PIKO_ROW_ARG(14, "＃部分絵1オフ"_sj, HidePartialPicture, PartialId::kPicture1),
+    PIKO_ROW_ARG(15, "＃部分アニメ絵１オフ"_sj, StopPartialAnimation, PartialId::kPicture1),
+    PIKO_ROW_ARG(15, "＃部分アニメ絵1オフ"_sj, StopPartialAnimation, PartialId::kPicture1),
+    PIKO_ROW_ARG(16, "＃部分絵２オフ"_sj, HidePartialPicture, PartialId::kPicture2),
+    PIKO_ROW_ARG(16, "＃部分絵2オフ"_sj, HidePartialPicture, PartialId::kPicture2),
+    PIKO_ROW_ARG(17, "＃部分アニメ絵２オフ"_sj, StopPartialAnimation, PartialId::kPicture2),
+    PIKO_ROW_ARG(17, "＃部分アニメ絵2オフ"_sj, StopPartialAnimation, PartialId::kPicture2),
+    PIKO_ROW_ARG(18, "＃部分人物１オフ"_sj, HidePartialPicture, PartialId::kPerson1),
+    PIKO_ROW_ARG(18, "＃部分人物1オフ"_sj, HidePartialPicture, PartialId::kPerson1),
+    PIKO_ROW_ARG(19, "＃部分アニメ人物１オフ"_sj, StopPartialAnimation, PartialId::kPerson1),
+    PIKO_ROW_ARG(19, "＃部分アニメ人物1オフ"_sj, StopPartialAnimation, PartialId::kPerson1),
+    PIKO_ROW_ARG(20, "＃部分人物２オフ"_sj, HidePartialPicture, PartialId::kPerson2),
+    PIKO_ROW_ARG(20, "＃部分人物2オフ"_sj, HidePartialPicture, PartialId::kPerson2),
+    PIKO_ROW_ARG(21, "＃部分アニメ人物２オフ"_sj, StopPartialAnimation, PartialId::kPerson2),
+    PIKO_ROW_ARG(21, "＃部分アニメ人物2オフ"_sj, StopPartialAnimation, PartialId::kPerson2),
     PIKO_ROW(22, "＃最前景オフ"_sj, HideTopLayer),
     PIKO_ROW(23, "＃文章オフ"_sj, HideNarration),
     PIKO_ROW(24, "＃変数表示オフ"_sj, HideVariableDisplay),
@@ -62,10 +70,10 @@ constexpr KeywordEntry kTable[] = {
     PIKO_ROW(36, "＃変数表示フォント"_sj, SetVariableDisplayFont),
     PIKO_ROW(37, "＃変数表示"_sj, ShowVariableDisplay),
     PIKO_ROW(38, "＃切り直し"_sj, ShuffleIntoArray),
-    PIKO_ROW(39, "＃絵裏画面"_sj, LoadBackScreenLayer),
-    PIKO_ROW(39, "＃人物裏画面"_sj, LoadBackScreenLayer),
-    PIKO_ROW(39, "＃前景裏画面"_sj, LoadBackScreenLayer),
-    PIKO_ROW(39, "＃最前景裏画面"_sj, LoadBackScreenLayer),
+    PIKO_ROW_ARG(39, "＃絵裏画面"_sj, LoadBackScreenLayer, 1),
+    PIKO_ROW_ARG(39, "＃人物裏画面"_sj, LoadBackScreenLayer, 2),
+    PIKO_ROW_ARG(39, "＃前景裏画面"_sj, LoadBackScreenLayer, 3),
+    PIKO_ROW_ARG(39, "＃最前景裏画面"_sj, LoadBackScreenLayer, 4),
     PIKO_ROW(40, "＃選択裏画面"_sj, OpenPictureChoice),
     PIKO_ROW(41, "＃選択位置"_sj, SetChoicePosition),
     PIKO_ROW(42, "＃選択枠"_sj, SetChoiceFrame),
@@ -87,43 +95,43 @@ constexpr KeywordEntry kTable[] = {
     PIKO_ROW(55, "＃ＭＰ３"_sj, PlayMp3),
     PIKO_ROW(55, "＃MP3"_sj, PlayMp3),
     PIKO_ROW(55, "＃ＭＰ3"_sj, PlayMp3),
-    PIKO_ROW(56, "＃人物半透明"_sj, SetLayerTranslucency),
-    PIKO_ROW(56, "＃前景半透明"_sj, SetLayerTranslucency),
-    PIKO_ROW(56, "＃最前景半透明"_sj, SetLayerTranslucency),
+    PIKO_ROW_ARG(56, "＃人物半透明"_sj, SetLayerTranslucency, LayerId::kPerson),
+    PIKO_ROW_ARG(56, "＃前景半透明"_sj, SetLayerTranslucency, LayerId::kForeground),
+    PIKO_ROW_ARG(56, "＃最前景半透明"_sj, SetLayerTranslucency, LayerId::kTop),
     PIKO_ROW(57, "＃人物アニメ準備"_sj, PreparePersonAnimation),
     PIKO_ROW(58, "＃人物アニメオン"_sj, StartPersonAnimation),
     PIKO_ROW(59, "＃前景アニメ準備"_sj, PrepareForegroundAnimation),
     PIKO_ROW(60, "＃前景アニメオン"_sj, StartForegroundAnimation),
-    PIKO_ROW(61, "＃部分アニメ絵１"_sj, StartPartialAnimation),
-    PIKO_ROW(61, "＃部分アニメ絵1"_sj, StartPartialAnimation),
-    PIKO_ROW(61, "＃部分アニメ絵２"_sj, StartPartialAnimation),
-    PIKO_ROW(61, "＃部分アニメ絵2"_sj, StartPartialAnimation),
-    PIKO_ROW(61, "＃部分アニメ人物１"_sj, StartPartialAnimation),
-    PIKO_ROW(61, "＃部分アニメ人物1"_sj, StartPartialAnimation),
-    PIKO_ROW(61, "＃部分アニメ人物２"_sj, StartPartialAnimation),
-    PIKO_ROW(61, "＃部分アニメ人物2"_sj, StartPartialAnimation),
-    PIKO_ROW(62, "＃絵オーバーラップ"_sj, StartOverlap),
-    PIKO_ROW(62, "＃人物オーバーラップ"_sj, StartOverlap),
-    PIKO_ROW(62, "＃前景オーバーラップ"_sj, StartOverlap),
-    PIKO_ROW(62, "＃最前景オーバーラップ"_sj, StartOverlap),
-    PIKO_ROW(62, "＃全オーバーラップ"_sj, StartOverlap),
-    PIKO_ROW(63, "＃絵スクロール"_sj, StartScroll),
-    PIKO_ROW(63, "＃人物スクロール"_sj, StartScroll),
-    PIKO_ROW(63, "＃前景スクロール"_sj, StartScroll),
+    PIKO_ROW_ARG(61, "＃部分アニメ絵１"_sj, StartPartialAnimation, PartialId::kPicture1),
+    PIKO_ROW_ARG(61, "＃部分アニメ絵1"_sj, StartPartialAnimation, PartialId::kPicture1),
+    PIKO_ROW_ARG(61, "＃部分アニメ絵２"_sj, StartPartialAnimation, PartialId::kPicture2),
+    PIKO_ROW_ARG(61, "＃部分アニメ絵2"_sj, StartPartialAnimation, PartialId::kPicture2),
+    PIKO_ROW_ARG(61, "＃部分アニメ人物１"_sj, StartPartialAnimation, PartialId::kPerson1),
+    PIKO_ROW_ARG(61, "＃部分アニメ人物1"_sj, StartPartialAnimation, PartialId::kPerson1),
+    PIKO_ROW_ARG(61, "＃部分アニメ人物２"_sj, StartPartialAnimation, PartialId::kPerson2),
+    PIKO_ROW_ARG(61, "＃部分アニメ人物2"_sj, StartPartialAnimation, PartialId::kPerson2),
+    PIKO_ROW_ARG(62, "＃絵オーバーラップ"_sj, StartOverlap, LayerId::kBackground),
+    PIKO_ROW_ARG(62, "＃人物オーバーラップ"_sj, StartOverlap, LayerId::kPerson),
+    PIKO_ROW_ARG(62, "＃前景オーバーラップ"_sj, StartOverlap, LayerId::kForeground),
+    PIKO_ROW_ARG(62, "＃最前景オーバーラップ"_sj, StartOverlap, LayerId::kTop),
+    PIKO_ROW_ARG(62, "＃全オーバーラップ"_sj, StartOverlap, LayerId::kCount),
+    PIKO_ROW_ARG(63, "＃絵スクロール"_sj, StartScroll, LayerId::kBackground),
+    PIKO_ROW_ARG(63, "＃人物スクロール"_sj, StartScroll, LayerId::kPerson),
+    PIKO_ROW_ARG(63, "＃前景スクロール"_sj, StartScroll, LayerId::kForeground),
     PIKO_ROW(64, "＃絵"_sj, ShowBackground),
     PIKO_ROW(65, "＃人物"_sj, ShowPerson),
     PIKO_ROW(66, "＃前景"_sj, ShowForeground),
     PIKO_ROW(67, "＃最前景"_sj, ShowTopPicture),
-    PIKO_ROW(68, "＃部分絵１"_sj, ShowPartialPicture),
-    PIKO_ROW(68, "＃部分絵1"_sj, ShowPartialPicture),
-    PIKO_ROW(68, "＃部分絵２"_sj, ShowPartialPicture),
-    PIKO_ROW(68, "＃部分絵2"_sj, ShowPartialPicture),
-    PIKO_ROW(68, "＃部分人物１"_sj, ShowPartialPicture),
-    PIKO_ROW(68, "＃部分人物1"_sj, ShowPartialPicture),
-    PIKO_ROW(68, "＃部分人物２"_sj, ShowPartialPicture),
-    PIKO_ROW(68, "＃部分人物2"_sj, ShowPartialPicture),
-    PIKO_ROW(69, "＃フェードアウト"_sj, StartFade),
-    PIKO_ROW(69, "＃フェードイン"_sj, StartFade),
+    PIKO_ROW_ARG(68, "＃部分絵１"_sj, ShowPartialPicture, PartialId::kPicture1),
+    PIKO_ROW_ARG(68, "＃部分絵1"_sj, ShowPartialPicture, PartialId::kPicture1),
+    PIKO_ROW_ARG(68, "＃部分絵２"_sj, ShowPartialPicture, PartialId::kPicture2),
+    PIKO_ROW_ARG(68, "＃部分絵2"_sj, ShowPartialPicture, PartialId::kPicture2),
+    PIKO_ROW_ARG(68, "＃部分人物１"_sj, ShowPartialPicture, PartialId::kPerson1),
+    PIKO_ROW_ARG(68, "＃部分人物1"_sj, ShowPartialPicture, PartialId::kPerson1),
+    PIKO_ROW_ARG(68, "＃部分人物２"_sj, ShowPartialPicture, PartialId::kPerson2),
+    PIKO_ROW_ARG(68, "＃部分人物2"_sj, ShowPartialPicture, PartialId::kPerson2),
+    PIKO_ROW_ARG(69, "＃フェードアウト"_sj, StartFade, FadeDirection::kOut),
+    PIKO_ROW_ARG(69, "＃フェードイン"_sj, StartFade, FadeDirection::kIn),
     PIKO_ROW(70, "＃別シナリオ"_sj, CallSubScenario),
     PIKO_ROW(71, "＃右クリックシナリオ"_sj, RegisterRightClickScenario),
     PIKO_ROW(72, "＃一文字"_sj, SetOneCharacterDisplay),
@@ -159,10 +167,19 @@ constexpr KeywordEntry kTable[] = {
 };
 
 #undef PIKO_ROW
+#undef PIKO_ROW_ARG
 
 }  // namespace
 
 std::span<const KeywordEntry> KeywordTable() { return kTable; }
+
+void RunCommand(Game& g, const KeywordEntry& entry) {
+  if (entry.handler_with_arg) {
+    entry.handler_with_arg(g, entry.arg);
+  } else {
+    entry.handler(g);
+  }
+}
 
 const KeywordEntry* FindKeyword(std::string_view line) {
   for (const KeywordEntry& e : kTable) {

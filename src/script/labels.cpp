@@ -6,6 +6,7 @@
 
 #include "base/fixed_text.h"
 #include "base/sjis.h"
+#include "script/args.h"
 #include "shell/game.h"
 
 namespace piko {
@@ -40,8 +41,7 @@ void PassLabel(Game& g) { ++g.script.line_pos; }
 
 void JumpToLabel(Game& g) {
   ScriptState& s = g.script;
-  ++s.line_pos;
-  std::string name(LineAt(g, s.line_pos));
+  std::string name = Args(g).Next();
   int found = FindLabel(g, name);
   if (found < 0) {
     ReportScriptError(g, kNoLabel, name);
@@ -57,20 +57,17 @@ int CallScenario(Game& g, int kind) {
     return 0;
   }
   bool right_click = kind == 2;
-  bool with_label = !right_click && FindText(LineAt(g, s.line_pos), "ラベル"_sjv) >= 0;
+  Args args(g);
+  bool with_label = !right_click && args.Has("ラベル"_sjv);
   std::string name, path, label;
   if (right_click) {
     path = std::string(TextOf(s.right_click_scenario_file));
     name = path;
   } else {
-    ++s.line_pos;
-    name = std::string(LineAt(g, s.line_pos));
+    name = args.Next();
     path = ScenarioPathFor(g, name);
   }
-  if (with_label) {
-    ++s.line_pos;
-    label = std::string(LineAt(g, s.line_pos));
-  }
+  if (with_label) label = args.Next();
 
   bool placed = false;
   if (ProbeFile(path) != 2) {
@@ -112,10 +109,10 @@ int CallScenario(Game& g, int kind) {
     return 0;
   }
   s.line_pos = right_click ? 0 : -1;
-  g.shell.click_wait = 0;
+  g.shell.waits[Wait::kClick] = 0;
   g.text.dialogue_mode = 0;
   g.text.lines_on_page = 0;
-  g.shell.choice_menu_open = 0;
+  g.shell.waits[Wait::kChoiceMenu] = 0;
   if (with_label) {
     int found = FindLabel(g, label);
     if (found < 0) ReportScriptError(g, kNoLabel, label);
@@ -141,9 +138,9 @@ void RegisterRightClickScenario(Game& g) {
 
 void StartRightClickScenario(Game& g) {
   const ShellState& sh = g.shell;
-  if (g.script.right_click_scenario_set != 1 || !sh.click_wait) return;
-  if (g.script.in_right_click_scenario || sh.choice_menu_open || sh.picture_choice_open || g.gfx.fade_active ||
-      sh.overlap_running || g.text.dialogue_mode || g.text.narration_mode) {
+  if (g.script.right_click_scenario_set != 1 || !sh.waits[Wait::kClick]) return;
+  if (g.script.in_right_click_scenario || sh.waits[Wait::kChoiceMenu] || sh.waits[Wait::kPictureChoice] || g.gfx.fade_active ||
+      sh.waits[Wait::kOverlap] || g.text.dialogue_mode || g.text.narration_mode) {
     return;
   }
   CallScenario(g, 2);

@@ -39,7 +39,7 @@ int ChooseStartScenario(Game& g) {
     CopyText(s.call_stack_names[0], "start.st1");
     return 1;
   }
-  g.platform->ShowMessageBox("startシナリオがありません"_sjv, TextOf(g.config.game_title), MessageBoxKind::kOk);
+  g.platform->dialogs().ShowMessageBox("startシナリオがありません"_sjv, TextOf(g.config.game_title), MessageBoxKind::kOk);
   return 0;
 }
 
@@ -86,16 +86,16 @@ void NormaliseLine(char* line) {
 void ReportLoadFault(Game& g, LoadFault fault, std::string_view name) {
   if (fault == LoadFault::kLineCount) {
     ReportScriptError(g, "シナリオが４５００行を超えています"_sjv, name);
-    g.platform->Sleep(5000);
+    g.platform->clock().Sleep(5000);
     ReportScriptError(g, "長いシナリオは＃別シナリオなどを使って"_sjv, "分割するようにしてください"_sjv);
   } else {
     ReportScriptError(g, "シナリオに９５文字を超えた行が存在します"_sjv, name);
-    g.platform->Sleep(5000);
+    g.platform->clock().Sleep(5000);
     ReportScriptError(g, "シナリオは１行９４（全角４７）文字までです"_sjv, "無理に実行するはメモリー上、危険です"_sjv);
   }
-  g.platform->Sleep(3000);
+  g.platform->clock().Sleep(3000);
   ReportScriptError(g, "メモリーが破壊される恐れがあるので"_sjv, "安全の為、３秒後に強制終了します"_sjv);
-  g.platform->Sleep(5000);
+  g.platform->clock().Sleep(5000);
   Shutdown(g);
 }
 

@@ -18,7 +18,7 @@ constexpr int kConfigLineBytes = 95;
 constexpr int kConfigSlotBytes = 100;
 
 void ShowConfigBox(Game& g, std::string_view text) {
-  g.platform->ShowMessageBox(text, TextOf(g.config.game_title), MessageBoxKind::kOk);
+  g.platform->dialogs().ShowMessageBox(text, TextOf(g.config.game_title), MessageBoxKind::kOk);
 }
 
 }  // namespace
@@ -64,7 +64,7 @@ void ReadConfigFile(Game& g) {
     } else if (BeginsWith(l, "＃ゲーム名"_sjv) || BeginsWith(l, "＃ゲームタイトル"_sjv)) {
       ++i;
       CopyText(cfg.game_title, i < count ? std::string_view(table[i]) : std::string_view());
-      g.platform->SetWindowTitle(TextOf(cfg.game_title));
+      g.platform->window().SetWindowTitle(TextOf(cfg.game_title));
     } else if (BeginsWith(l, "＃注意オフ"_sjv)) {
       cfg.notices_off = 1;
     } else if (BeginsWith(l, "＃ＭＰ３選択"_sjv)) {
@@ -80,7 +80,7 @@ void ReadConfigFile(Game& g) {
     }
   }
   if (g.shell.window_mode == 2) {
-    MessageBoxAnswer a = g.platform->ShowMessageBox(
+    MessageBoxAnswer a = g.platform->dialogs().ShowMessageBox(
         "●ゲームモードの設定\n\nゲームをウインドウ・タイプでプレイしますか？\n\n（いいえを選ぶと全画面モードになります）\n\n"_sjv,
         TextOf(cfg.game_title), MessageBoxKind::kYesNo);
     g.shell.window_mode = a == MessageBoxAnswer::kYes ? 1 : 0;

@@ -7,21 +7,20 @@
 namespace piko {
 
 bool AnyWaitFlag(const Game& g) {
-  const ShellState& s = g.shell;
-  return s.click_wait || s.choice_menu_open || s.picture_choice_open || s.time_wait || s.fade_in_running ||
-         s.fade_out_running || s.overlap_running || s.text_input_open || s.wipe_running ||
-         s.picture_scroll_click_wait || s.person_scroll_click_wait || s.foreground_scroll_click_wait ||
-         s.click_position_wait || s.char_display_running || s.char_display_page_wait || s.typing_running;
+  for (const WaitRow& row : kWaitTable) {
+    if (row.blocks_lines && g.shell.waits[row.wait]) return true;
+  }
+  return false;
 }
 
 bool WaitsOnlyForInput(const Game& g) {
-  const ShellState& s = g.shell;
-  bool input_wait = s.click_wait || s.choice_menu_open || s.picture_choice_open || s.text_input_open ||
-                    s.picture_scroll_click_wait || s.person_scroll_click_wait || s.foreground_scroll_click_wait ||
-                    s.click_position_wait || s.char_display_page_wait || s.typing_running;
-  bool timed = s.time_wait || s.fade_in_running || s.fade_out_running || s.overlap_running || s.wipe_running ||
-               s.char_display_running || s.movie_playing || g.choice.timed_choice_running;
-  return input_wait && !timed;
+  bool input_wait = false;
+  for (const WaitRow& row : kWaitTable) {
+    if (!g.shell.waits[row.wait]) continue;
+    if (row.ended_by == WaitEnd::kTime) return false;
+    if (row.blocks_lines) input_wait = true;
+  }
+  return input_wait && !g.choice.timed_choice_running;
 }
 
 namespace {
@@ -70,14 +69,14 @@ bool FrameTick(Game& g) {
   ScriptState& s = g.script;
 
   if (s.line_pos == 0) {
-    sh.click_wait = 0;
+    sh.waits[Wait::kClick] = 0;
     if (!sh.block_check_done && !sh.restart_notice) CheckChoiceBlocks(g);
   }
 
-  if (sh.movie_playing) {
+  if (sh.waits[Wait::kMovie]) {
     if (DrawMovieFrame(g)) {
       StopMovie(g);
-      sh.movie_playing = 0;
+      sh.waits[Wait::kMovie] = 0;
     }
     Present(g);
     return false;
@@ -88,13 +87,13 @@ bool FrameTick(Game& g) {
   PollSoundDevices(g);
   UpdateClickMark(g);
   TrackPointerInWindow(g);
-  g.platform->ShowArrowCursor(!(g.gfx.pseudo_cursor_on && sh.pointer_in_client));
+  g.platform->window().ShowArrowCursor(!(g.gfx.pseudo_cursor_on && sh.pointer_in_client));
 
-  if (sh.error_pause) return false;
+  if (sh.waits[Wait::kErrorPause]) return false;
 
   if (!AnyWaitFlag(g)) {
     sh.block_check_done = 0;
-    g.platform->OnLineExecuted(CurrentScenarioName(g), s.line_pos + 1, LineAt(g, s.line_pos));
+    g.platform->reports().OnLineExecuted(CurrentScenarioName(g), s.line_pos + 1, LineAt(g, s.line_pos));
     DispatchLine(g);
     if (!sh.hold_line) ++s.line_pos;
 
@@ -108,15 +107,15 @@ bool FrameTick(Game& g) {
     return true;
   }
 
-  uint32_t now = g.platform->GetTickCount();
+  uint32_t now = g.platform->clock().GetTickCount();
   if (now - sh.anime_last_tick > static_cast<uint32_t>(sh.anime_interval_ms)) {
     AnimationStep(g);
     sh.anime_last_tick = now;
   }
   ComposeFrame(g);
-  if (sh.time_wait) {
-    int elapsed = static_cast<int>(g.platform->GetTickCount() - static_cast<uint32_t>(sh.time_wait_start));
-    if (elapsed > sh.time_wait_length) sh.time_wait = 0;
+  if (sh.waits[Wait::kTime]) {
+    int elapsed = static_cast<int>(g.platform->clock().GetTickCount() - static_cast<uint32_t>(sh.time_wait_start));
+    if (elapsed > sh.time_wait_length) sh.waits[Wait::kTime] = 0;
   }
   return false;
 }

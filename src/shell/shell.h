@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "shell/waits.h"
+
 namespace piko {
 
 struct Game;
@@ -16,26 +18,8 @@ inline constexpr int kMaxGameFolderLength = 151;
 inline constexpr int kTitleBytes = 256;
 
 struct ShellState {
-  // Wait flags, in the order the Frame tick tests them. While any is set no
-  // scenario line runs.
-  int error_pause = 0;
-  int click_wait = 0;
-  int choice_menu_open = 0;
-  int picture_choice_open = 0;
-  int time_wait = 0;
-  int fade_in_running = 0;
-  int fade_out_running = 0;
-  int overlap_running = 0;
-  int text_input_open = 0;
-  int wipe_running = 0;
-  int picture_scroll_click_wait = 0;
-  int person_scroll_click_wait = 0;
-  int foreground_scroll_click_wait = 0;
-  int click_position_wait = 0;
-  int char_display_running = 0;
-  int char_display_page_wait = 0;
-  int typing_running = 0;
-  int movie_playing = 0;
+  // While any wait that blocks lines is set no scenario line runs.
+  WaitFlags waits;
 
   int hold_line = 0;
   int block_check_done = 0;
@@ -90,7 +74,7 @@ bool FrameTick(Game& g);
 
 // True while the game waits for nothing but the player's input.
 bool WaitsOnlyForInput(const Game& g);
-// True while any of the wait flags 2 to 17 is set.
+// True while any wait that blocks lines is set.
 bool AnyWaitFlag(const Game& g);
 
 // The window procedure.

@@ -19,7 +19,7 @@ void DeleteTemporaryFile(const char* name) {
 void StartSweepInstance(Game& g) {
   std::string path = ProgramFilePath();
   if (path.empty()) return;
-  g.platform->StartProcess(SweepCommandLine(path, CurrentProcessId()));
+  g.platform->processes().StartProcess(SweepCommandLine(path, CurrentProcessId()));
 }
 
 }  // namespace
@@ -48,7 +48,7 @@ void Shutdown(Game& g) {
   StartSweepInstance(g);
   DeleteGdiObjects(g);
   ReleaseDisplay(g);
-  g.platform->DestroyMainWindow();
+  g.platform->window().DestroyMainWindow();
   g.shell.main_window = 0;
   g.shell.quit_requested = 1;
 }
@@ -70,14 +70,16 @@ void ResetSoundAndEffects(Game& g) {
   g.text.dialogue_shown = 0;
   g.text.variable_display_shown = 0;
   g.gfx.fade_active = 0;
-  g.shell.fade_in_running = 0;
-  g.shell.fade_out_running = 0;
-  g.shell.overlap_running = 0;
+  g.shell.waits[Wait::kFadeIn] = 0;
+  g.shell.waits[Wait::kFadeOut] = 0;
+  g.shell.waits[Wait::kOverlap] = 0;
   GfxState& d = g.gfx;
-  d.background_on = d.person_on = d.foreground_on = d.top_on = 0;
-  for (PartialPicture& p : d.partials) p.shown = p.animating = 0;
-  d.person_anim_on = d.person_anim_frame = 0;
-  d.foreground_anim_on = d.foreground_anim_frame = 0;
+  for (Layer& layer : d.layers) {
+    layer.on = false;
+    layer.anim_on = false;
+    layer.anim_frame = 0;
+  }
+  for (PartialPicture& p : d.partials) p.shown = p.animating = false;
   d.translucency_enabled = 1;
   g.shell.anime_interval_ms = 40;
 }

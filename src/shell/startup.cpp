@@ -19,13 +19,13 @@ constexpr std::string_view kDefaultTitle = "簡単ゲーム作成アプリケー
 std::string_view Title(const Game& g) { return TextOf(g.config.game_title); }
 
 void ShowNotice(Game& g) {
-  g.platform->ShowMessageBox(
+  g.platform->dialogs().ShowMessageBox(
       "●お楽しみいただく前に\n\nこのソフトは「ダイレクトＸ」を使っています。\nほとんどのマシンでは「ダイレクトＸ」は正常に動きますが、\n\n極めて稀に「一部のマシン」と「ダイレクトＸ」の\n相性が悪い場合があります。\n\nもしプレイ中に以下の様な現象が出ましたら、\n「グラフィックス」の「ハードウェア・アクセラレータ」を\n「なし」にしてください。\n\n・ＭＰ３などの音が、途切れ途切れに鳴る\n・マウスを動かすと画像が乱れる\n・画像が正しく表示されない\n\nなお、繰り返しますが、\nほとんどのマシンでは問題は起こりませんので\n安心してプレイしてくださいね。\n"_sjv,
       Title(g), MessageBoxKind::kOk);
 }
 
 void AskMp3Mode(Game& g) {
-  MessageBoxAnswer a = g.platform->ShowMessageBox(
+  MessageBoxAnswer a = g.platform->dialogs().ShowMessageBox(
       "●このゲームはＭＰ３を使用しています。\n\n殆どのマシンでは問題ありませんが、\nごく一部のマシンではＭＰ３の再生に\n問題がある場合があります。\n\n万一、グラフィック・アクセラレータを\n「なし」にしても問題が解決しなかった場合は\nＭＰ３の再生仕様を変えてプレイしてみてください。\n\n通常のＭＰ３再生仕様を使いますか？\n（特に問題がない場合は「はい」を押して下さい）\n"_sjv,
       Title(g), MessageBoxKind::kYesNo);
   g.audio.mp3_mode = a == MessageBoxAnswer::kYes ? 1 : 0;
@@ -45,12 +45,12 @@ int CheckFolderDepth(Game& g) {
     std::snprintf(first, sizeof first, "%s\n%s\n\n%s\n%s", "●このゲームのフォルダのある位置が深すぎるか、"_sj,
                   "間に長い名前のフォルダをはさんでいます。"_sj, "ゲームのフォルダを「ﾃﾞｽｸﾄｯﾌﾟ」などの"_sj,
                   "浅い階層に移動する事をお勧めします。"_sj);
-    g.platform->ShowMessageBox(first, Title(g), MessageBoxKind::kOk);
+    g.platform->dialogs().ShowMessageBox(first, Title(g), MessageBoxKind::kOk);
     char second[512];
     std::snprintf(second, sizeof second, "%s\n\n%s\n%s", "●安全のため終了します。"_sj,
                   "終了後にゲームのフォルダを「ﾃﾞｽｸﾄｯﾌﾟ」などの"_sj,
                   "浅い階層に移動してからプレイしてください。"_sj);
-    g.platform->ShowMessageBox(second, Title(g), MessageBoxKind::kOk);
+    g.platform->dialogs().ShowMessageBox(second, Title(g), MessageBoxKind::kOk);
     return 0;
   }
   return 1;
@@ -58,7 +58,7 @@ int CheckFolderDepth(Game& g) {
 
 int StartUp(Game& g) {
   ClearAllVariables(g);
-  std::srand(static_cast<unsigned>(std::time(nullptr)));
+  SeedRandom(g, g.platform->RandomSeed());
   ResetArrayTables(g);
   g.script.call_depth = 0;
   g.script.call_stack_return_lines[0] = 0;
@@ -73,7 +73,7 @@ int StartUp(Game& g) {
   // The window and the display. piko's display is always 16 bits deep, so
   // the desktop-depth check of the old player always passes here.
   if (g.shell.window_mode != 0) {
-    if (!g.platform->CreateMainWindow(false, Title(g))) {
+    if (!g.platform->window().CreateMainWindow(false, Title(g))) {
       ReleaseDisplay(g);
       return 0;
     }
@@ -85,7 +85,7 @@ int StartUp(Game& g) {
   } else {
     // The old player did not test this window; the display set-up then
     // failed for the want of it.
-    g.shell.main_window = g.platform->CreateMainWindow(true, Title(g)) ? 1 : 0;
+    g.shell.main_window = g.platform->window().CreateMainWindow(true, Title(g)) ? 1 : 0;
     if (!CreateFullScreenDisplay(g)) {
       ReleaseDisplay(g);
       return 0;
@@ -116,14 +116,14 @@ int StartUp(Game& g) {
 int RunMessageLoop(Game& g) {
   InputEvent event;
   while (!g.shell.quit_requested) {
-    if (g.platform->PeekEvent(&event)) {
+    if (g.platform->window().PeekEvent(&event)) {
       if (event.type == InputEvent::Type::kQuit) break;
-      if (g.shell.text_input_open && HandleTextInputEvent(g, event)) continue;
+      if (g.shell.waits[Wait::kTextInput] && HandleTextInputEvent(g, event)) continue;
       HandleWindowEvent(g, event);
       continue;
     }
     bool executed = FrameTick(g);
-    g.platform->AfterFrameTick(!executed);
+    g.platform->window().AfterFrameTick(!executed);
   }
   ReleaseDisplay(g);
   return g.shell.exit_code;

@@ -13,12 +13,12 @@ namespace {
 
 void TakeChoice(Game& g, bool picture_choice) {
   ShellState& sh = g.shell;
-  sh.click_wait = 0;
+  sh.waits[Wait::kClick] = 0;
   if (picture_choice) {
-    sh.picture_choice_open = 0;
+    sh.waits[Wait::kPictureChoice] = 0;
     g.choice.hover_picture_shown = 0;
   } else {
-    sh.choice_menu_open = 0;
+    sh.waits[Wait::kChoiceMenu] = 0;
   }
   g.choice.timed_choice_running = 0;
   int target = ChoiceTarget(g, g.choice.selected_choice);
@@ -26,54 +26,45 @@ void TakeChoice(Game& g, bool picture_choice) {
   ++g.script.line_pos;
 }
 
-// Ends a scroll's click wait; returns true when one was set.
-bool EndScrollWait(Game& g) {
+// Returns true when the action took the input.
+bool TakeInput(Game& g, const WaitRow& row, bool click, int x, int y) {
   ShellState& sh = g.shell;
-  if (sh.picture_scroll_click_wait) EndScrollByClick(g, 1);
-  else if (sh.person_scroll_click_wait) EndScrollByClick(g, 2);
-  else if (sh.foreground_scroll_click_wait) EndScrollByClick(g, 3);
-  else return false;
-  return true;
+  switch (click ? row.on_click : row.on_enter) {
+    case InputAction::kPass:
+      return false;
+    case InputAction::kIgnore:
+      return true;
+    case InputAction::kEndErrorPause:
+      sh.waits[Wait::kErrorPause] = false;
+      sh.waits[Wait::kClick] = false;
+      return true;
+    case InputAction::kStoreClickPosition:
+      StoreClickPosition(g, x, y);
+      return true;
+    case InputAction::kEndScroll:
+      EndScrollByClick(g, ScrolledLayerOfWait(row.wait));
+      return true;
+    case InputAction::kTakePictureChoice:
+      g.choice.selected_choice = PictureChoiceAreaAt(g, x, y);
+      if (g.choice.selected_choice > 0) TakeChoice(g, true);
+      return true;
+    case InputAction::kTakeMenuChoice:
+      if (click) {
+        g.choice.selected_choice = ChoiceItemAt(g, x, y);
+      } else if (g.choice.selected_choice <= 0) {
+        return false;  // Enter with nothing highlighted is a plain confirmation
+      }
+      if (g.choice.selected_choice > 0) TakeChoice(g, false);
+      return true;
+  }
+  return false;
 }
 
-void Confirm(Game& g) {
-  ShellState& sh = g.shell;
-  if (sh.error_pause) {
-    sh.error_pause = 0;
-    sh.click_wait = 0;
-    return;
-  }
-  if (sh.click_position_wait) return;
-  if (EndScrollWait(g)) return;
-  if (sh.picture_choice_open) return;
-  if (sh.choice_menu_open && g.choice.selected_choice > 0) {
-    TakeChoice(g, false);
-    return;
-  }
-  ReleaseClickWait(g);
-}
-
-void LeftButton(Game& g, int x, int y) {
-  ShellState& sh = g.shell;
-  if (sh.error_pause) {
-    sh.error_pause = 0;
-    sh.click_wait = 0;
-    return;
-  }
-  if (sh.click_position_wait) {
-    StoreClickPosition(g, x, y);
-    return;
-  }
-  if (EndScrollWait(g)) return;
-  if (sh.picture_choice_open) {
-    g.choice.selected_choice = PictureChoiceAreaAt(g, x, y);
-    if (g.choice.selected_choice > 0) TakeChoice(g, true);
-    return;
-  }
-  if (sh.choice_menu_open) {
-    g.choice.selected_choice = ChoiceItemAt(g, x, y);
-    if (g.choice.selected_choice > 0) TakeChoice(g, false);
-    return;
+// A left click (click) or Enter: the first wait by input rank that takes it
+// decides; otherwise it releases a click wait.
+void Confirm(Game& g, bool click, int x = 0, int y = 0) {
+  for (const WaitRow& row : kWaitsByInputRank) {
+    if (g.shell.waits[row.wait] && TakeInput(g, row, click, x, y)) return;
   }
   ReleaseClickWait(g);
 }
@@ -81,12 +72,12 @@ void LeftButton(Game& g, int x, int y) {
 void MouseMove(Game& g, int x, int y) {
   g.shell.pointer_x = x;
   g.shell.pointer_y = y;
-  if (g.shell.picture_choice_open) {
+  if (g.shell.waits[Wait::kPictureChoice]) {
     int previous = g.choice.selected_choice;
     g.choice.previous_selected_choice = previous;
     g.choice.selected_choice = PictureChoiceAreaAt(g, x, y);
     HoverPictureChoice(g, g.choice.selected_choice, previous);
-  } else if (g.shell.choice_menu_open) {
+  } else if (g.shell.waits[Wait::kChoiceMenu]) {
     int item = ChoiceItemAt(g, x, y);
     if (item > 0) g.choice.selected_choice = item;
   }
@@ -96,7 +87,7 @@ void KeyDown(Game& g, const InputEvent& e) {
   ShellState& sh = g.shell;
   switch (e.key) {
     case Key::kEnter:
-      Confirm(g);
+      Confirm(g, false);
       break;
     case Key::kShift:
     case Key::kF1:
@@ -108,20 +99,20 @@ void KeyDown(Game& g, const InputEvent& e) {
       Shutdown(g);
       break;
     case Key::kSpace:
-      if (g.script.skip_enabled) sh.click_wait = 0;
+      if (g.script.skip_enabled) sh.waits[Wait::kClick] = 0;
       break;
     case Key::kUp:
-      if (sh.choice_menu_open) {
+      if (sh.waits[Wait::kChoiceMenu]) {
         if (--g.choice.selected_choice < 1) g.choice.selected_choice = 1;
       }
       break;
     case Key::kDown:
-      if (sh.choice_menu_open) {
+      if (sh.waits[Wait::kChoiceMenu]) {
         if (++g.choice.selected_choice > g.choice.choice_count) g.choice.selected_choice = g.choice.choice_count;
       }
       break;
     default:
-      if (sh.typing_running) TypeCharacter(g, e.code >= 0 && e.code <= 255 ? std::toupper(e.code) : e.code);
+      if (sh.waits[Wait::kTyping]) TypeCharacter(g, e.code >= 0 && e.code <= 255 ? std::toupper(e.code) : e.code);
       break;
   }
 }
@@ -130,10 +121,10 @@ void KeyDown(Game& g, const InputEvent& e) {
 
 void ReleaseClickWait(Game& g) {
   ShellState& sh = g.shell;
-  sh.click_wait = 0;
-  sh.error_pause = 0;
+  sh.waits[Wait::kClick] = 0;
+  sh.waits[Wait::kErrorPause] = 0;
   sh.restart_notice = 0;
-  if (sh.char_display_page_wait) sh.char_display_page_wait = 0;
+  if (sh.waits[Wait::kCharDisplayPage]) sh.waits[Wait::kCharDisplayPage] = 0;
 }
 
 void HandleWindowEvent(Game& g, const InputEvent& e) {
@@ -151,7 +142,7 @@ void HandleWindowEvent(Game& g, const InputEvent& e) {
     case InputEvent::Type::kLeftDown: {
       int x, y;
       ToScreenCoordinates(g, e.x, e.y, &x, &y);
-      LeftButton(g, x, y);
+      Confirm(g, true, x, y);
       break;
     }
     case InputEvent::Type::kRightDown:
@@ -159,7 +150,7 @@ void HandleWindowEvent(Game& g, const InputEvent& e) {
       break;
     case InputEvent::Type::kPointerLeft:
       g.shell.pointer_in_client = 0;
-      g.platform->ShowArrowCursor(true);
+      g.platform->window().ShowArrowCursor(true);
       break;
     case InputEvent::Type::kClose:
       Shutdown(g);
@@ -171,7 +162,7 @@ void HandleWindowEvent(Game& g, const InputEvent& e) {
 
 void ToScreenCoordinates(Game& g, int x, int y, int* screen_x, int* screen_y) {
   int w = 0, h = 0;
-  g.platform->GetClientSize(&w, &h);
+  g.platform->window().GetClientSize(&w, &h);
   ClientToScreen(w, h, x, y, screen_x, screen_y);
 }
 
@@ -179,7 +170,7 @@ void ToScreenCoordinates(Game& g, int x, int y, int* screen_x, int* screen_y) {
 // pseudo-cursor must then not stay drawn at the edge.
 void TrackPointerInWindow(Game& g) {
   if (!g.gfx.pseudo_cursor_on || g.shell.window_mode == 0) return;
-  if (!g.platform->PointerOverWindow()) g.shell.pointer_in_client = 0;
+  if (!g.platform->window().PointerOverWindow()) g.shell.pointer_in_client = 0;
 }
 
 }  // namespace piko

@@ -128,7 +128,7 @@ void RenderTextLine(Game& g, bool narration) {
     t.reveal_narration = narration ? 1 : 0;
     t.reveal_row = ContinuesRow(LineAt(g, g.script.line_pos + 1)) ? 1 : 0;
     if (t.reveal_row) g.shell.hold_line = 1;
-    g.shell.char_display_running = 1;
+    g.shell.waits[Wait::kCharDisplay] = 1;
     return;
   }
 
@@ -192,13 +192,13 @@ void ShowDialogueLine(Game& g) {
   t.dialogue_shown = 1;
   ComposeFrame(g);
   // A line shown one character at a time makes this test when it is whole.
-  if (!g.shell.char_display_running && !LineFits(g, g.script.line_pos + 1)) g.shell.click_wait = 1;
+  if (!g.shell.waits[Wait::kCharDisplay] && !LineFits(g, g.script.line_pos + 1)) g.shell.waits[Wait::kClick] = 1;
 }
 
 void ShowNarrationLine(Game& g) {
   ++g.text.lines_on_page;
   RenderTextLine(g, true);
-  g.gfx.top_on = 1;
+  g.gfx.layers[LayerId::kTop].on = 1;
   ComposeFrame(g);
 }
 
@@ -209,7 +209,7 @@ void SetOneCharacterDisplay(Game& g) {
 void RevealNextCharacter(Game& g) {
   TextState& t = g.text;
   ShellState& sh = g.shell;
-  if (!sh.char_display_running || sh.click_wait) return;
+  if (!sh.waits[Wait::kCharDisplay] || sh.waits[Wait::kClick]) return;
   bool narration = t.reveal_narration != 0;
   ++t.reveal_shown;
   size_t shown = PrefixBytes(t.reveal_text, t.reveal_shown);
@@ -228,11 +228,11 @@ void RevealNextCharacter(Game& g) {
     ++g.script.line_pos;
   }
   AdvanceRow(t, t.reveal_row_height);
-  sh.char_display_running = 0;
+  sh.waits[Wait::kCharDisplay] = 0;
   // line_pos is the next line to run.
   if (!narration && !LineFits(g, g.script.line_pos)) {
-    sh.click_wait = 1;
-    sh.char_display_page_wait = 1;
+    sh.waits[Wait::kClick] = 1;
+    sh.waits[Wait::kCharDisplayPage] = 1;
   }
 }
 

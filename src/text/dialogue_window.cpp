@@ -5,13 +5,12 @@
 #include "base/sjis.h"
 #include "gfx/blend.h"
 #include "gfx/surface_copy.h"
+#include "script/args.h"
 #include "shell/game.h"
 
 namespace piko {
 
 namespace {
-
-bool CommandHas(const Game& g, std::string_view word) { return FindText(LineAt(g, g.script.line_pos), word) >= 0; }
 
 void ReportValue(Game& g, std::string_view message, int value) { ReportScriptError(g, message, std::to_string(value)); }
 
@@ -29,14 +28,15 @@ void SetDialoguePosition(Game& g) {
   static constexpr std::string_view kMissing[4] = {
       "＃セリフ位置のＸが指定されていません"_sjv, "＃セリフ位置のＹが指定されていません"_sjv,
       "＃セリフ位置の幅が指定されていません"_sjv, "＃セリフ位置の高さが指定されていません"_sjv};
+  Args args(g);
   int v[4];
   for (int i = 0; i < 4; ++i) {
-    std::string_view line = LineAt(g, ++g.script.line_pos);
+    std::string line = args.Next();
     if (line.empty()) {
       ReportScriptError(g, kMissing[i], line);
       return;
     }
-    if (!EvaluateArgument(g, line, line, &v[i])) return;
+    if (!args.Value(line, &v[i])) return;
   }
   const int x = v[0], y = v[1], w = v[2], h = v[3];
   if (x < 0 || x > kScreenWidth) return ReportValue(g, "セリフ位置のＸが画面からはみ出ています"_sjv, x);
@@ -59,12 +59,13 @@ void SetDialoguePosition(Game& g) {
 
 void SetDialogueFrame(Game& g) {
   TextState& t = g.text;
-  if (CommandHas(g, "オフ"_sjv)) {
+  Args args(g);
+  if (args.Has("オフ"_sjv)) {
     DrawDefaultDialogueFrame(g);
     t.frame_picture_in_use = 0;
     return;
   }
-  std::string name(LineAt(g, ++g.script.line_pos));
+  std::string name = args.Next();
   if (!LoadBmpToSurface(g, g.gfx.surfaces[TextFrameSurface], name, kScreenWidth, kScreenHeight)) {
     ReportScriptError(g, "＃セリフ枠のファイル名が違います"_sjv, name);
     return;
@@ -74,21 +75,22 @@ void SetDialogueFrame(Game& g) {
 
 void SetDialogueTranslucency(Game& g) {
   TextState& t = g.text;
-  if (CommandHas(g, "オフ"_sjv)) {
+  Args args(g);
+  if (args.Has("オフ"_sjv)) {
     t.window_background = 0;
     return;
   }
   t.window_background = 1;
-  if (CommandHas(g, "白"_sjv)) {
+  if (args.Has("白"_sjv)) {
     t.background_shade = 1;
-  } else if (CommandHas(g, "黒"_sjv)) {
+  } else if (args.Has("黒"_sjv)) {
     t.background_shade = 0;
   }
-  if (CommandHas(g, "純"_sjv)) {
+  if (args.Has("純"_sjv)) {
     t.background_level = 0;
-  } else if (CommandHas(g, "薄い"_sjv)) {
+  } else if (args.Has("薄い"_sjv)) {
     t.background_level = 3;
-  } else if (CommandHas(g, "濃い"_sjv)) {
+  } else if (args.Has("濃い"_sjv)) {
     t.background_level = 1;
   } else {
     t.background_level = 2;
@@ -97,7 +99,7 @@ void SetDialogueTranslucency(Game& g) {
 
 void HideDialogueWindow(Game& g) { g.text.dialogue_shown = 0; }
 
-void HideNarration(Game& g) { g.gfx.top_on = 0; }
+void HideNarration(Game& g) { g.gfx.layers[LayerId::kTop].on = 0; }
 
 void SetNarrationVeil(Game& g) {
   g.gfx.narration_veil = BeginsWith(LineAt(g, g.script.line_pos), "＃文章半透明オン"_sjv) ? 1 : 0;

@@ -6,6 +6,7 @@
 #include "base/fixed_text.h"
 #include "base/sjis.h"
 #include "platform/files.h"
+#include "script/args.h"
 #include "shell/game.h"
 
 namespace piko {
@@ -15,7 +16,7 @@ namespace {
 constexpr std::string_view kFontFolder = "pikofont";
 
 void ShowBox(Game& g, std::string_view text) {
-  g.platform->ShowMessageBox(text, TextOf(g.config.game_title), MessageBoxKind::kOk);
+  g.platform->dialogs().ShowMessageBox(text, TextOf(g.config.game_title), MessageBoxKind::kOk);
 }
 
 bool EndsWithIgnoringCase(std::string_view name, std::string_view ending) {
@@ -77,7 +78,7 @@ void DeleteTextFont(Game& g) {
 
 void SetTextFont(Game& g) {
   TextState& t = g.text;
-  std::string_view spec = LineAt(g, ++g.script.line_pos);
+  std::string spec = Args(g).Next();
   switch (ChooseFace(spec, t.dialogue_face)) {
     case 0:
       ReportScriptError(g, "＃フォントの指定がありません"_sjv, ""_sjv);

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "base/sjis.h"
+#include "platform/audio_sources.h"
 #include "script/script.h"
 
 namespace piko {
@@ -157,6 +158,8 @@ bool PackFolder(const std::string& src, const std::string& dst, std::vector<std:
   return ConvertFolder(src, dst, error, [&](const fs::path& rel, const std::string& ext, std::string* bytes,
                                             fs::path* out) {
     std::vector<std::string> file_warnings;
+    // CD track files keep their names and bytes ("track02.wav" is no sound effect).
+    if (CdTrackNumberOf(rel.filename().string()) >= 0) return;
     for (const Kind& k : kKinds) {
       if (ext != k.authoring) continue;
       out->replace_extension(k.game);
@@ -173,8 +176,9 @@ bool PackFolder(const std::string& src, const std::string& dst, std::vector<std:
 }
 
 bool UnpackFolder(const std::string& src, const std::string& dst, std::string* error) {
-  return ConvertFolder(src, dst, error, [](const fs::path&, const std::string& ext, std::string* bytes,
+  return ConvertFolder(src, dst, error, [](const fs::path& rel, const std::string& ext, std::string* bytes,
                                            fs::path* out) {
+    if (CdTrackNumberOf(rel.filename().string()) >= 0) return;
     for (const Kind& k : kKinds) {
       if (ext != k.game) continue;
       out->replace_extension(k.authoring);

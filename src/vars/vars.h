@@ -42,8 +42,18 @@ struct VarsState {
   int string_decl_mode = 0;
   int save_load_used = 0;  // set by a save or load; later declarations are refused
 
+  // The C run-time's random generator ("＃ランダム", "＃切り直し", random
+  // animation): the same sequence for the same seed.
+  uint32_t random_state = 1;
+
   VarsState();
 };
+
+// ---- Random numbers ----
+// srand and rand of the C run-time the games were made with:
+// state * 214013 + 2531011, bits 16 to 30.
+void SeedRandom(Game& g, uint32_t seed);
+int NextRandom(Game& g);
 
 // ---- Expression evaluator ----
 // Results travel as text: a "%f" number on success, a text containing "ERR"

@@ -113,20 +113,20 @@ TEST(TimeLimit, ArmingExpiryAndTakingInTime) {
   Game& g = t.g();
   EXPECT_EQ(ArmTimeLimit(g, testing::Sjis("＃選択 ＃時間（2＊50）＃")), 1);
   EXPECT_EQ(g.choice.time_limit, 100);
-  g.shell.choice_menu_open = 1;
-  g.shell.click_wait = 1;
-  t.platform.clock += 100;
+  g.shell.waits[Wait::kChoiceMenu] = 1;
+  g.shell.waits[Wait::kClick] = 1;
+  t.platform.now += 100;
   TimeLimitTick(g);
-  EXPECT_EQ(g.shell.choice_menu_open, 1);  // not past the limit yet
-  t.platform.clock += 1;
+  EXPECT_EQ(g.shell.waits[Wait::kChoiceMenu], 1);  // not past the limit yet
+  t.platform.now += 1;
   TimeLimitTick(g);
-  EXPECT_EQ(g.shell.choice_menu_open, 0);
-  EXPECT_EQ(g.shell.click_wait, 0);
+  EXPECT_EQ(g.shell.waits[Wait::kChoiceMenu], 0);
+  EXPECT_EQ(g.shell.waits[Wait::kClick], 0);
   EXPECT_EQ(g.script.line_pos, 2);  // the line after ＃0
 
   // A choice taken before the limit disarms it.
   EXPECT_EQ(ArmTimeLimit(g, testing::Sjis("＃時間（0）＃")), 1);
-  g.shell.choice_menu_open = 0;
+  g.shell.waits[Wait::kChoiceMenu] = 0;
   TimeLimitTick(g);
   EXPECT_EQ(g.choice.timed_choice_running, 0);
 
@@ -142,8 +142,8 @@ TEST(TimeLimit, AMissingZeroTargetIsReported) {
   ASSERT_TRUE(t.Load(folder, "// a\n// b"));
   Game& g = t.g();
   ASSERT_EQ(ArmTimeLimit(g, testing::Sjis("＃時間（0）＃")), 1);
-  g.shell.picture_choice_open = 1;
-  t.platform.clock += 1;
+  g.shell.waits[Wait::kPictureChoice] = 1;
+  t.platform.now += 1;
   TimeLimitTick(g);
   ASSERT_EQ(t.platform.errors.size(), 1u);
   EXPECT_EQ(t.platform.errors[0].message, "時間制限の該当ラベル（＃０）がありません");

@@ -23,8 +23,8 @@ ChoiceState OpenWith(int n, int* errors = nullptr) {
   TestGame t;
   EXPECT_TRUE(t.Load(folder, "＃選択\n" + Options(n) + "\n＃1\n＃＃＃＃"));
   t.RunLines(1);
-  EXPECT_EQ(t.g().shell.choice_menu_open, 1);
-  EXPECT_EQ(t.g().shell.click_wait, 1);
+  EXPECT_EQ(t.g().shell.waits[Wait::kChoiceMenu], 1);
+  EXPECT_EQ(t.g().shell.waits[Wait::kClick], 1);
   EXPECT_EQ(t.g().script.line_pos, std::min(n, 27) + 1);  // the step after the last option taken
   if (errors) *errors = static_cast<int>(t.platform.errors.size());
   return t.g().choice;
@@ -74,13 +74,13 @@ TEST(ChoiceMenu, KeysAndClicksTakeTheChoiceAndNestedTargetsAreSkipped) {
   Game& g = t.g();
   t.RunLines(1);
   HandleWindowEvent(g, KeyPress(Key::kEnter));  // nothing highlighted: the menu stays
-  EXPECT_EQ(g.shell.choice_menu_open, 1);
+  EXPECT_EQ(g.shell.waits[Wait::kChoiceMenu], 1);
   HandleWindowEvent(g, KeyPress(Key::kDown));
   HandleWindowEvent(g, KeyPress(Key::kDown));
   HandleWindowEvent(g, KeyPress(Key::kDown));
   EXPECT_EQ(g.choice.selected_choice, 2);
   HandleWindowEvent(g, KeyPress(Key::kEnter));
-  EXPECT_EQ(g.shell.choice_menu_open, 0);
+  EXPECT_EQ(g.shell.waits[Wait::kChoiceMenu], 0);
   t.RunLines(1);
   EXPECT_EQ(t.LastText(), "// outer two");
   t.RunLines(1);  // ＃＃＃＃ met in normal flow
@@ -94,7 +94,7 @@ TEST(ChoiceMenu, KeysAndClicksTakeTheChoiceAndNestedTargetsAreSkipped) {
   u.RunLines(1);
   HandleWindowEvent(u.g(), LeftClick(110, 205));  // the first option
   u.RunLines(1);
-  EXPECT_EQ(u.g().shell.choice_menu_open, 1);  // the inner menu
+  EXPECT_EQ(u.g().shell.waits[Wait::kChoiceMenu], 1);  // the inner menu
   HandleWindowEvent(u.g(), LeftClick(104, 205));  // its first option
   u.RunLines(1);
   EXPECT_EQ(u.LastText(), "// inner one");
@@ -109,7 +109,7 @@ TEST(ChoiceMenu, LayoutFaultsStillOpenTheMenu) {
   t.RunLines(2);
   ASSERT_EQ(t.platform.errors.size(), 1u);
   EXPECT_EQ(t.platform.errors[0].message, "選択ウインドウが下に はみ出します");
-  EXPECT_EQ(t.g().shell.choice_menu_open, 1);
+  EXPECT_EQ(t.g().shell.waits[Wait::kChoiceMenu], 1);
   EXPECT_EQ(ChoiceItemAt(t.g(), 110, 470), 1);
 }
 
@@ -144,10 +144,10 @@ TEST(ChoiceMenu, TimedChoiceRunsTheZeroBranch) {
   TestGame t;
   ASSERT_TRUE(t.Load(folder, "＃選択 ＃時間（10）＃\nA\nB\n\n＃0\n// too late\n＃1\n＃2\n＃＃＃＃"));
   t.RunLines(1);
-  EXPECT_EQ(t.g().shell.choice_menu_open, 1);
+  EXPECT_EQ(t.g().shell.waits[Wait::kChoiceMenu], 1);
   FrameTick(t.g());
-  EXPECT_EQ(t.g().shell.choice_menu_open, 1);  // not yet
-  t.platform.clock += 11;
+  EXPECT_EQ(t.g().shell.waits[Wait::kChoiceMenu], 1);  // not yet
+  t.platform.now += 11;
   t.RunLines(1);
   EXPECT_EQ(t.LastText(), "// too late");
 }
@@ -168,15 +168,15 @@ TEST(PictureChoice, AreaLinesAndTheirFaults) {
     TestGame t;
     ASSERT_TRUE(t.Load(folder, std::string("＃選択裏画面 合成\n") + c.areas + "\n＃1\n＃＃＃＃"));
     t.RunLines(1);
-    EXPECT_EQ(t.g().shell.click_wait, 1) << c.areas;
+    EXPECT_EQ(t.g().shell.waits[Wait::kClick], 1) << c.areas;
     if (!c.message) {
       EXPECT_TRUE(t.platform.errors.empty()) << c.areas;
-      EXPECT_EQ(t.g().shell.picture_choice_open, 1);
+      EXPECT_EQ(t.g().shell.waits[Wait::kPictureChoice], 1);
       EXPECT_EQ(testing::Utf8(t.g().choice.area_colour[2]), "グレー");
     } else {
       ASSERT_FALSE(t.platform.errors.empty()) << c.areas;
       EXPECT_EQ(t.platform.errors[0].message, c.message) << c.areas;
-      EXPECT_EQ(t.g().shell.picture_choice_open, 0);
+      EXPECT_EQ(t.g().shell.waits[Wait::kPictureChoice], 0);
     }
   }
 }
@@ -190,9 +190,9 @@ TEST(PictureChoice, TheColourUnderTheClickPicksTheArea) {
   FillRect(g, map, 0, 0, 320, 480, 255, 128, 128);  // classified as 明るい赤
   FillRect(g, map, 320, 0, 320, 480, 0, 0, 255);
   t.RunLines(1);
-  ASSERT_EQ(g.shell.picture_choice_open, 1);
+  ASSERT_EQ(g.shell.waits[Wait::kPictureChoice], 1);
   HandleWindowEvent(g, LeftClick(100, 100));
-  EXPECT_EQ(g.shell.picture_choice_open, 0);
+  EXPECT_EQ(g.shell.waits[Wait::kPictureChoice], 0);
   t.RunLines(1);
   EXPECT_EQ(t.LastText(), "// bright red");
 }

@@ -56,6 +56,23 @@ TEST(HeadlessPlayer, TraceErrorsAndTheEndOfTheStartScenario) {
   EXPECT_EQ(lines.back().substr(lines.back().find(' ')), " start.st1:14: ");  // the last appended line
 }
 
+// Every file named on the command line or in the input file is relative to
+// where piko was started, not to the game folder it plays.
+TEST(HeadlessPlayer, RelativeFilesAreFromTheStartingFolder) {
+  std::string dir = Scratch("relative");
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  WriteInput("relative/in.txt", "screenshot event.png\nclick 10 10\n");
+  ProcessResult r = testing::RunProcess({PIKO_PLAYER, "--headless", "--input", "in.txt", "--trace", "trace.txt",
+                                         "--screenshot", "last.png", "--dump-vars", "vars.txt", Game("spine")},
+                                        dir);
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  for (const char* name : {"event.png", "trace.txt", "last.png", "vars.txt"}) {
+    EXPECT_TRUE(std::filesystem::exists(dir + "/" + name)) << name;
+    EXPECT_FALSE(std::filesystem::exists(Game("spine") + "/" + name)) << name;
+  }
+}
+
 TEST(HeadlessPlayer, EndsWaitingWhenTheInputRunsOut) {
   std::string shot = Scratch("waiting.png");
   std::string dump = Scratch("waiting.vars");

@@ -26,7 +26,7 @@ struct LayerRun : testing::ScriptRun {
   // Plays on in the same game: the layers stay as the last scenario left them.
   bool Play(const std::string& utf8) {
     g().shell.quit_requested = 0;
-    g().shell.error_pause = 0;
+    g().shell.waits[Wait::kErrorPause] = 0;
     return ScriptRun::Play(utf8);
   }
   uint16_t Px(uint32_t rgb) { return PackPixel(g().gfx.pixel_format, rgb >> 16, (rgb >> 8) & 255, rgb & 255); }
@@ -35,7 +35,7 @@ struct LayerRun : testing::ScriptRun {
   }
   // The frame as the scenario left it (its end notice painted over it).
   const Surface& Frame() {
-    g().shell.error_pause = 0;
+    g().shell.waits[Wait::kErrorPause] = 0;
     ComposeFrame(g(), 0);
     return g().gfx.back_buffer;
   }
@@ -50,7 +50,7 @@ struct LayerRun : testing::ScriptRun {
 // ---- Placement ----
 
 struct PlacementCase {
-  const char* position;  // the X and Y lines
+  const char* position;                          // the X and Y lines
   int screen_x, screen_y, picture_x, picture_y;  // picture_x < 0: transparent there
 };
 
@@ -97,9 +97,8 @@ TEST_P(Translucency, BlendsThePersonGroupAtItsRate) {
 
 INSTANTIATE_TEST_SUITE_P(Rates, Translucency,
                          ::testing::Values(RateCase{"0", 0x001F}, RateCase{"1", 0x001F}, RateCase{"50", 0x780F},
-                                           RateCase{"25*2", 0x780F}, RateCase{"99", 0xF800},
-                                           RateCase{"100", 0xF800}, RateCase{"101", 0xF800},
-                                           RateCase{"102", 0x001F}, RateCase{"-5", 0x001F}));
+                                           RateCase{"25*2", 0x780F}, RateCase{"99", 0xF800}, RateCase{"100", 0xF800},
+                                           RateCase{"101", 0xF800}, RateCase{"102", 0x001F}, RateCase{"-5", 0x001F}));
 
 TEST(Translucency, OffDrawsTheGroupOpaqueAndAMissingRateIsReported) {
   LayerRun run;
@@ -108,7 +107,7 @@ TEST(Translucency, OffDrawsTheGroupOpaqueAndAMissingRateIsReported) {
   ASSERT_TRUE(run.Play("＃絵\nblue\n＃人物\nred\n＃人物半透明\n50\n＃人物半透明オフ\n＃前景半透明\n\n"));
   EXPECT_EQ(run.Errors(), "半透明の半透明率（％）がありません | \n");
   EXPECT_EQ(run.Frame().At(10, 10), 0xF800);
-  EXPECT_EQ(run.g().gfx.foreground_translucent, 0);
+  EXPECT_EQ(run.g().gfx.layers[LayerId::kForeground].translucent, 0);
 }
 
 // ---- The mask colour ----
@@ -140,9 +139,9 @@ TEST(MaskColour, AFaultInALineChangesNothing) {
 TEST(LayerFaults, EachCommandReportsItsOwnMessage) {
   LayerRun run;
   run.Picture("red", Solid(kRed));
-  ASSERT_TRUE(run.Play(
-      "＃人物\n\n＃前景\nnone\n＃最前景 位置\nred\n\n＃絵\nnone\n＃部分絵１\n\n＃部分絵2\nnone\n"
-      "＃部分人物１\nred\n\n＃部分人物2\nred\n5\n\n＃人物 マスク\nnone\n"));
+  ASSERT_TRUE(
+      run.Play("＃人物\n\n＃前景\nnone\n＃最前景 位置\nred\n\n＃絵\nnone\n＃部分絵１\n\n＃部分絵2\nnone\n"
+               "＃部分人物１\nred\n\n＃部分人物2\nred\n5\n\n＃人物 マスク\nnone\n"));
   EXPECT_EQ(run.Errors(),
             "＃人物のファイルが指定されていません | \n"
             "＃前景のファイル名が違います | none\n"
@@ -154,8 +153,8 @@ TEST(LayerFaults, EachCommandReportsItsOwnMessage) {
             "＃部分絵（又はアニメ）のＹ位置指定がありません | red\n"
             "＃人物のファイル名が違います | none\n");
   // The flags set before a failed load stay set; the failed background does not.
-  EXPECT_EQ(run.g().gfx.person_on, 1);
-  EXPECT_EQ(run.g().gfx.background_on, 0);
+  EXPECT_EQ(run.g().gfx.layers[LayerId::kPerson].on, 1);
+  EXPECT_EQ(run.g().gfx.layers[LayerId::kBackground].on, 0);
   for (const PartialPicture& p : run.g().gfx.partials) EXPECT_EQ(p.shown, 0);
 }
 
@@ -176,8 +175,8 @@ TEST(JpegLayers, TheScrambledJpegWinsOverTheBmpOfTheSameName) {
 
 TEST(JpegLayers, LargePicturesAreCutAndSmallOnesLeaveTheRestTransparent) {
   LayerRun run;
-  run.folder.WriteBytes("big.sj1",
-                        Scrambled(Jpeg(800, 600, false, [](int x, int y) { return x < 640 && y < 480 ? kGreen : kRed; })));
+  run.folder.WriteBytes(
+      "big.sj1", Scrambled(Jpeg(800, 600, false, [](int x, int y) { return x < 640 && y < 480 ? kGreen : kRed; })));
   run.folder.WriteBytes("small.sj1", Scrambled(Jpeg(320, 240, false, Solid(kGreen))));
   ASSERT_TRUE(run.Play("＃人物\nbig\n＃前景\nsmall\n"));
   auto greenish = [&](const Surface& s, int x, int y) {
@@ -213,7 +212,7 @@ TEST(JpegLayers, ACorruptJpegDrawsNothingAndReportsNothing) {
   run.folder.WriteBytes("junk.sj1", Scrambled("this is no picture"));
   ASSERT_TRUE(run.Play("＃人物\nred\n＃人物\njunk\n"));
   EXPECT_EQ(run.Errors(), "");
-  EXPECT_EQ(run.g().gfx.person_on, 1);
+  EXPECT_EQ(run.g().gfx.layers[LayerId::kPerson].on, 1);
   EXPECT_EQ(run.Layer(PersonSurface).At(10, 10), 0xFFFF);
   EXPECT_STRNE(run.g().gfx.jpeg_message, "");
 }
@@ -256,7 +255,7 @@ TEST(PartialPictures, TheCurrentFrameShowsAtItsPosition) {
   EXPECT_EQ(f.At(99, 200), run.Px(kBlack));
   // Placed partly off the screen, the visible part shows.
   EXPECT_EQ(f.At(639, 10), run.Px(kRed));
-  run.g().gfx.partials[kPartialPicture1].frame = 2;
+  run.g().gfx.partials[PartialId::kPicture1].frame = 2;
   EXPECT_EQ(run.Frame().At(100, 200), run.Px(kGreen));
 }
 
@@ -265,21 +264,13 @@ TEST(PartialPictures, OffHidesAndAnimationOffReturnsToTheFirstFrame) {
   run.Picture("strip", ThreeFrames, 640, 160);
   ASSERT_TRUE(run.Play("＃部分絵2\nstrip\n0\n0\n＃部分人物１\nstrip\n0\n0\n＃部分絵２オフ\n"));
   GfxState& d = run.g().gfx;
-  EXPECT_EQ(d.partials[kPartialPicture2].shown, 0);
-  d.partials[kPartialPerson1].frame = 3;
-  d.partials[kPartialPerson1].animating = 1;
+  EXPECT_EQ(d.partials[PartialId::kPicture2].shown, 0);
+  d.partials[PartialId::kPerson1].frame = 3;
+  d.partials[PartialId::kPerson1].animating = 1;
   ASSERT_TRUE(run.Play("＃部分アニメ人物1オフ\n"));
-  EXPECT_EQ(d.partials[kPartialPerson1].shown, 1);
-  EXPECT_EQ(d.partials[kPartialPerson1].frame, 1);
-  EXPECT_EQ(d.partials[kPartialPerson1].animating, 0);
-}
-
-TEST(PartialPictures, KeywordsNameTheirRecord) {
-  EXPECT_EQ(PartialOfCommand("＃部分絵１"_sjv), kPartialPicture1);
-  EXPECT_EQ(PartialOfCommand("＃部分絵2 remark"_sjv), kPartialPicture2);
-  EXPECT_EQ(PartialOfCommand("＃部分アニメ人物１"_sjv), kPartialPerson1);
-  EXPECT_EQ(PartialOfCommand("＃部分人物2"_sjv), kPartialPerson2);
-  EXPECT_EQ(PartialOfCommand("＃部分絵３"_sjv), -1);
+  EXPECT_EQ(d.partials[PartialId::kPerson1].shown, 1);
+  EXPECT_EQ(d.partials[PartialId::kPerson1].frame, 1);
+  EXPECT_EQ(d.partials[PartialId::kPerson1].animating, 0);
 }
 
 // ---- The back screen ----
@@ -300,8 +291,8 @@ TEST(BackScreen, LayerOneIsOpaqueAndTheOthersKeyed) {
 
 TEST(BackScreen, RefusedWhileTheAnimationHoldsItsSurfaces) {
   LayerRun run;
-  run.g().gfx.person_anim_on = 1;
-  run.g().gfx.foreground_anim_on = 1;
+  run.g().gfx.layers[LayerId::kPerson].anim_on = 1;
+  run.g().gfx.layers[LayerId::kForeground].anim_on = 1;
   ASSERT_TRUE(run.Play("＃前景裏画面\n＃最前景裏画面オフ\n"));
   EXPECT_EQ(run.Errors(),
             "人物アニメ使用時には＃絵裏画面～＃人物裏画面は使えません | 一度人物アニメをオフしてから使ってください\n"
@@ -345,7 +336,7 @@ TEST(Frame, NothingIsDrawnUnderTheErrorReport) {
   ASSERT_TRUE(run.Play("＃絵\nbg\n"));
   Game& g = run.g();
   std::fill(g.gfx.back_buffer.pixels.begin(), g.gfx.back_buffer.pixels.end(), 0x1234);
-  g.shell.error_pause = 1;
+  g.shell.waits[Wait::kErrorPause] = 1;
   ComposeFrame(g, 0);
   EXPECT_EQ(g.gfx.back_buffer.At(5, 5), 0x1234);
 }
@@ -357,9 +348,9 @@ TEST(Frame, AnAnimationFrameReplacesThePersonPicture) {
   ASSERT_TRUE(run.Play("＃人物\nred\n＃人物裏画面\ngreen\n＃人物裏画面オフ\n"));
   GfxState& d = run.g().gfx;
   EXPECT_EQ(run.Frame().At(5, 5), run.Px(kRed));
-  d.person_anim_frame = 2;
+  d.layers[LayerId::kPerson].anim_frame = 2;
   EXPECT_EQ(run.Frame().At(5, 5), run.Px(kGreen));
-  d.person_anim_frame = 4;
+  d.layers[LayerId::kPerson].anim_frame = 4;
   EXPECT_EQ(run.Frame().At(5, 5), 0);
 }
 

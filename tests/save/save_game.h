@@ -35,7 +35,7 @@ class SaveGame : public ::testing::Test {
     InputEvent click;
     click.type = InputEvent::Type::kLeftDown;
     for (int i = 0; i < 100000 && !g().shell.quit_requested; ++i) {
-      if (g().shell.error_pause || g().shell.click_wait) HandleWindowEvent(g(), click);
+      if (g().shell.waits[Wait::kErrorPause] || g().shell.waits[Wait::kClick]) HandleWindowEvent(g(), click);
       FrameTick(g());
     }
     ASSERT_TRUE(g().shell.quit_requested);

@@ -93,8 +93,8 @@ TEST(ErrorReport, EveryTextAtItsPlace) {
   EXPECT_EQ(back.At(619, 460), 0xF800);
   EXPECT_EQ(t.platform.presents, 1);
   EXPECT_EQ(t.platform.beeps, 1);
-  EXPECT_EQ(g.shell.error_pause, 1);
-  EXPECT_EQ(g.shell.click_wait, 1);
+  EXPECT_EQ(g.shell.waits[Wait::kErrorPause], 1);
+  EXPECT_EQ(g.shell.waits[Wait::kClick], 1);
 }
 
 TEST(ErrorReport, SilencedReportsDrawAndSetNothing) {
@@ -106,8 +106,8 @@ TEST(ErrorReport, SilencedReportsDrawAndSetNothing) {
   EXPECT_TRUE(t.platform.errors.empty());
   EXPECT_EQ(g.gfx.back_buffer.At(0, 0), 0);
   EXPECT_EQ(t.platform.beeps, 0);
-  EXPECT_EQ(g.shell.error_pause, 0);
-  EXPECT_EQ(g.shell.click_wait, 0);
+  EXPECT_EQ(g.shell.waits[Wait::kErrorPause], 0);
+  EXPECT_EQ(g.shell.waits[Wait::kClick], 0);
 }
 
 TEST(ErrorReport, WithoutABackBufferNoPauseFollows) {
@@ -118,8 +118,8 @@ TEST(ErrorReport, WithoutABackBufferNoPauseFollows) {
   EXPECT_EQ(t.platform.errors.size(), 1u);  // still told on the text channel
   EXPECT_TRUE(t.platform.text.calls.empty());
   EXPECT_EQ(t.platform.beeps, 0);
-  EXPECT_EQ(g.shell.error_pause, 0);
-  EXPECT_EQ(g.shell.click_wait, 0);
+  EXPECT_EQ(g.shell.waits[Wait::kErrorPause], 0);
+  EXPECT_EQ(g.shell.waits[Wait::kClick], 0);
 }
 
 TEST(ErrorReport, LongPathsAndTheLastReportStays) {

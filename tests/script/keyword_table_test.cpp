@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/sjis.h"
+#include "gfx/layers.h"
 #include "support/test_game.h"
 
 namespace piko {
@@ -21,7 +22,8 @@ TEST(KeywordTable, EveryKeywordReachesItsOwnRow) {
     const KeywordEntry* found = FindKeyword(line);
     ASSERT_NE(found, nullptr) << testing::Utf8(e.keyword);
     EXPECT_EQ(found->row, e.row) << testing::Utf8(e.keyword) << " is taken by " << found->handler_name;
-    EXPECT_EQ(found->handler, e.handler) << testing::Utf8(e.keyword);
+    EXPECT_STREQ(found->handler_name, e.handler_name) << testing::Utf8(e.keyword);
+    EXPECT_EQ(found->arg, e.arg) << testing::Utf8(e.keyword);
   }
 }
 
@@ -39,13 +41,13 @@ TEST(KeywordTable, LongerKeywordsStandBeforeTheirPrefixes) {
 
 TEST(KeywordTable, RowsAreInOrderAndNoHandlerServesTwoRows) {
   std::set<int> rows;
-  std::map<CommandHandler, int> row_of_handler;
+  std::map<std::pair<std::string, int>, int> row_of_handler;  // (handler, argument)
   int previous = 0;
   for (const KeywordEntry& e : KeywordTable()) {
     EXPECT_GE(e.row, previous);
     previous = e.row;
     rows.insert(e.row);
-    auto it = row_of_handler.emplace(e.handler, e.row).first;
+    auto it = row_of_handler.emplace(std::pair{std::string(e.handler_name), e.arg}, e.row).first;
     EXPECT_EQ(it->second, e.row) << e.handler_name << " serves two rows";
   }
   EXPECT_EQ(rows.size(), 89u);
@@ -57,6 +59,7 @@ TEST(KeywordTable, LinesThatLookAlike) {
   struct Case {
     const char* line;
     const char* handler;  // null: no row takes it
+    int arg = 0;          // the variant the row hands its handler
   };
   const Case cases[] = {
       {"＃音＝1", "AssignVariable"},  // "＝" is tested before the sound commands
@@ -74,8 +77,15 @@ TEST(KeywordTable, LinesThatLookAlike) {
       {"＃最前景", "ShowTopPicture"},
       {"＃文章半透明オン", "SetNarrationVeil"},
       {"＃変数宣言文字", "OpenStringDeclarations"},
-      {"＃部分アニメ人物2オフ", "StopPartialAnimationPerson2"},
-      {"＃部分アニメ人物2", "StartPartialAnimation"},
+      {"＃部分アニメ人物2オフ", "StopPartialAnimation", static_cast<int>(PartialId::kPerson2)},
+      {"＃部分アニメ人物2", "StartPartialAnimation", static_cast<int>(PartialId::kPerson2)},
+      {"＃部分絵１", "ShowPartialPicture", static_cast<int>(PartialId::kPicture1)},
+      {"＃部分絵2 remark", "ShowPartialPicture", static_cast<int>(PartialId::kPicture2)},
+      {"＃部分人物１オフ", "HidePartialPicture", static_cast<int>(PartialId::kPerson1)},
+      {"＃最前景半透明", "SetLayerTranslucency", static_cast<int>(LayerId::kTop)},
+      {"＃全オーバーラップ", "StartOverlap", static_cast<int>(LayerId::kCount)},
+      {"＃前景裏画面", "LoadBackScreenLayer", 3},
+      {"＃フェードイン", "StartFade", static_cast<int>(FadeDirection::kIn)},
       {"＃擬似カーソル", "SetPseudoCursor"},
       {"＃分岐", nullptr},  // there is no bare branch command
       {"＃ 絵", nullptr},
@@ -88,6 +98,7 @@ TEST(KeywordTable, LinesThatLookAlike) {
     } else {
       ASSERT_NE(e, nullptr) << c.line;
       EXPECT_STREQ(e->handler_name, c.handler) << c.line;
+      EXPECT_EQ(e->arg, c.arg) << c.line;
     }
   }
 }

@@ -136,11 +136,11 @@ TEST(RightClickScenario, RunsFromAClickWaitAndResumesAfterIt) {
   HandleWindowEvent(t.g(), testing::RightClick());
   EXPECT_EQ(t.g().script.call_depth, 0);
   t.RunLines(1);
-  ASSERT_EQ(t.g().shell.click_wait, 1);
+  ASSERT_EQ(t.g().shell.waits[Wait::kClick], 1);
   HandleWindowEvent(t.g(), testing::RightClick());
   EXPECT_EQ(t.g().script.call_depth, 1);
   EXPECT_EQ(t.g().script.in_right_click_scenario, 1);
-  EXPECT_EQ(t.g().shell.click_wait, 0);
+  EXPECT_EQ(t.g().shell.waits[Wait::kClick], 0);
   HandleWindowEvent(t.g(), testing::RightClick());  // no second entry
   EXPECT_EQ(t.g().script.call_depth, 1);
   t.RunLines(3);

@@ -38,7 +38,7 @@ TEST(ScenarioLoader, LineCountLimit) {
     EXPECT_EQ(t.platform.errors[0].detail, "start.st1");
     EXPECT_EQ(t.platform.errors[1].detail, "分割するようにしてください");
     EXPECT_EQ(t.platform.errors[2].detail, "安全の為、３秒後に強制終了します");
-    EXPECT_EQ(t.platform.clock, 13000u);  // the pauses between the reports
+    EXPECT_EQ(t.platform.now, 13000u);  // the pauses between the reports
     EXPECT_EQ(t.g().script.line_count, 4500);
     EXPECT_EQ(t.g().shell.quit_requested, 1);
   }
@@ -61,7 +61,7 @@ TEST(ScenarioLoader, LineLengthLimitIgnoresTabs) {
     t.g().script.error_reports_off = 1;  // silent, but the pauses and the shutdown stay
     EXPECT_FALSE(t.Load(folder, "ok\n" + std::string(95, 'x')));
     EXPECT_TRUE(t.platform.errors.empty());
-    EXPECT_EQ(t.platform.clock, 13000u);
+    EXPECT_EQ(t.platform.now, 13000u);
     EXPECT_EQ(t.g().shell.quit_requested, 1);
     EXPECT_EQ(t.g().script.line_count, 1);
   }

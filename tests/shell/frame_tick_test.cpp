@@ -14,14 +14,14 @@ TEST(FrameTick, AWaitStopsExecutionUntilAClick) {
   TestGame t;
   ASSERT_TRUE(t.Load(folder, "// one\n＃クリック待ち\n// three"));
   EXPECT_EQ(t.RunLines(2), 2);
-  EXPECT_EQ(t.g().shell.click_wait, 1);
+  EXPECT_EQ(t.g().shell.waits[Wait::kClick], 1);
   EXPECT_EQ(t.g().script.line_pos, 2);
   int presents = t.platform.presents;
   for (int i = 0; i < 10; ++i) EXPECT_FALSE(FrameTick(t.g()));
   EXPECT_EQ(t.g().script.line_pos, 2);
   EXPECT_GT(t.platform.presents, presents);  // waiting ticks redraw
   HandleWindowEvent(t.g(), testing::LeftClick());
-  EXPECT_EQ(t.g().shell.click_wait, 0);
+  EXPECT_EQ(t.g().shell.waits[Wait::kClick], 0);
   EXPECT_TRUE(FrameTick(t.g()));
   EXPECT_EQ(t.platform.executed.back(), "start.st1:3: // three");
 }
@@ -36,7 +36,7 @@ TEST(FrameTick, EndOfStartScenarioRestartsWithItsNotice) {
   EXPECT_EQ(t.platform.errors[0].detail, "始めから実行します。");
   EXPECT_EQ(t.g().script.line_pos, 0);
   EXPECT_EQ(t.g().shell.restart_notice, 1);
-  EXPECT_EQ(t.g().shell.error_pause, 1);
+  EXPECT_EQ(t.g().shell.waits[Wait::kErrorPause], 1);
   // The report stays: no line runs and nothing is redrawn until a click.
   int presents = t.platform.presents;
   EXPECT_FALSE(FrameTick(t.g()));
@@ -104,7 +104,7 @@ TEST(FrameTick, LineZeroClearsTheClickWaitAndChecksBlocks) {
   TempGameFolder folder;
   TestGame t;
   ASSERT_TRUE(t.Load(folder, "＃＃＃＃"));
-  t.g().shell.click_wait = 1;
+  t.g().shell.waits[Wait::kClick] = 1;
   EXPECT_FALSE(FrameTick(t.g()));  // the check reports; the report pauses
   EXPECT_EQ(t.platform.errors.at(0).message, "「＃＃＃＃」が多いか位置が違います。");
   EXPECT_EQ(t.g().shell.block_check_done, 1);
@@ -123,7 +123,7 @@ TEST(Dispatcher, UnknownLineIsAMistakeWithItsNumber) {
   EXPECT_EQ(t.platform.errors[0].detail, "こんにちは");
   EXPECT_EQ(t.platform.errors[0].line, 2);
   EXPECT_EQ(t.platform.errors[0].file, "start.st1");
-  EXPECT_EQ(t.g().shell.click_wait, 1);
+  EXPECT_EQ(t.g().shell.waits[Wait::kClick], 1);
 }
 
 TEST(Dispatcher, PathsSkipAndErrorSwitches) {
@@ -139,15 +139,15 @@ TEST(Dispatcher, PathsSkipAndErrorSwitches) {
   EXPECT_EQ(testing::Utf8(t.g().script.scenario_path), "sub\\");
   EXPECT_EQ(t.g().script.skip_enabled, 0);
   t.RunLines(1);
-  ASSERT_EQ(t.g().shell.click_wait, 1);
+  ASSERT_EQ(t.g().shell.waits[Wait::kClick], 1);
   HandleWindowEvent(t.g(), testing::KeyPress(Key::kSpace));
-  EXPECT_EQ(t.g().shell.click_wait, 1);  // skipping is off
+  EXPECT_EQ(t.g().shell.waits[Wait::kClick], 1);  // skipping is off
   HandleWindowEvent(t.g(), testing::KeyPress(Key::kEnter));
-  EXPECT_EQ(t.g().shell.click_wait, 0);
+  EXPECT_EQ(t.g().shell.waits[Wait::kClick], 0);
   t.RunLines(2);
-  ASSERT_EQ(t.g().shell.click_wait, 1);
+  ASSERT_EQ(t.g().shell.waits[Wait::kClick], 1);
   HandleWindowEvent(t.g(), testing::KeyPress(Key::kSpace));
-  EXPECT_EQ(t.g().shell.click_wait, 0);
+  EXPECT_EQ(t.g().shell.waits[Wait::kClick], 0);
   t.RunLines(5);
   ASSERT_EQ(t.platform.errors.size(), 1u);  // the first ？？？ was silenced
   EXPECT_EQ(t.platform.errors[0].line, 16);
@@ -159,7 +159,7 @@ TEST(Dispatcher, CommentsAndEmptyLines) {
   ASSERT_TRUE(t.Load(folder, "//a\n\n／／b\n"));
   t.RunLines(4);
   EXPECT_TRUE(t.platform.errors.empty());
-  EXPECT_EQ(t.g().shell.click_wait, 0);
+  EXPECT_EQ(t.g().shell.waits[Wait::kClick], 0);
 }
 
 TEST(Dispatcher, EmptyLineClosesEveryOpenBlock) {
@@ -174,15 +174,15 @@ TEST(Dispatcher, EmptyLineClosesEveryOpenBlock) {
   g.vars.string_decl_mode = 1;
   DispatchLine(g);
   EXPECT_EQ(g.text.dialogue_mode + g.text.narration_mode + g.vars.numeric_decl_mode + g.vars.string_decl_mode, 0);
-  EXPECT_EQ(g.shell.click_wait, 1);
+  EXPECT_EQ(g.shell.waits[Wait::kClick], 1);
   EXPECT_EQ(g.gfx.click_mark_x, 10);  // the mark follows the narration's last line
   EXPECT_EQ(g.gfx.click_mark_y, 70);
 
-  g.shell.click_wait = 0;
+  g.shell.waits[Wait::kClick] = 0;
   g.text.dialogue_mode = 1;
   g.text.dialogue_no_wait = 1;
   DispatchLine(g);
-  EXPECT_EQ(g.shell.click_wait, 0);
+  EXPECT_EQ(g.shell.waits[Wait::kClick], 0);
 }
 
 TEST(Dispatcher, CommandsNotYetBuiltSaySo) {

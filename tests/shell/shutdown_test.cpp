@@ -111,8 +111,8 @@ TEST(Shutdown, TheRestartResetKeepsMusicAndClearsEffects) {
   g.audio.cd_playing = 1;
   g.audio.sound_loop = 1;
   g.text.dialogue_shown = 1;
-  g.shell.fade_out_running = 1;
-  g.shell.overlap_running = 1;
+  g.shell.waits[Wait::kFadeOut] = 1;
+  g.shell.waits[Wait::kOverlap] = 1;
   g.gfx.translucency_enabled = 0;
   g.shell.anime_interval_ms = 500;
   ResetSoundAndEffects(g);
@@ -121,8 +121,8 @@ TEST(Shutdown, TheRestartResetKeepsMusicAndClearsEffects) {
   EXPECT_EQ(g.audio.cd_playing, 0);
   EXPECT_EQ(g.audio.sound_loop, 0);
   EXPECT_EQ(g.text.dialogue_shown, 0);
-  EXPECT_EQ(g.shell.fade_out_running, 0);
-  EXPECT_EQ(g.shell.overlap_running, 0);
+  EXPECT_EQ(g.shell.waits[Wait::kFadeOut], 0);
+  EXPECT_EQ(g.shell.waits[Wait::kOverlap], 0);
   EXPECT_EQ(g.gfx.translucency_enabled, 1);
   EXPECT_EQ(g.shell.anime_interval_ms, 40);
 }

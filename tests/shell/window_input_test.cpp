@@ -29,64 +29,88 @@ TEST(WindowInput, AClickDuringAnErrorReportOnlyDismissesIt) {
   WindowGame t;
   ShellState& sh = t.g().shell;
   ReportScriptError(t.g(), "m", "d");
-  sh.picture_scroll_click_wait = 1;
-  sh.choice_menu_open = 1;
+  sh.waits[Wait::kPictureScrollClick] = 1;
+  sh.waits[Wait::kChoiceMenu] = 1;
   t.g().choice.selected_choice = 1;
   t.g().script.line_pos = 7;
   sh.restart_notice = 1;
   for (InputEvent e : {Click(), KeyDown(Key::kEnter)}) {
-    sh.error_pause = 1;
-    sh.click_wait = 1;
+    sh.waits[Wait::kErrorPause] = 1;
+    sh.waits[Wait::kClick] = 1;
     HandleWindowEvent(t.g(), e);
-    EXPECT_EQ(sh.error_pause, 0);
-    EXPECT_EQ(sh.click_wait, 0);
-    EXPECT_EQ(sh.picture_scroll_click_wait, 1);  // the scroll was not ended
-    EXPECT_EQ(sh.choice_menu_open, 1);           // nor a choice taken
+    EXPECT_EQ(sh.waits[Wait::kErrorPause], 0);
+    EXPECT_EQ(sh.waits[Wait::kClick], 0);
+    EXPECT_EQ(sh.waits[Wait::kPictureScrollClick], 1);  // the scroll was not ended
+    EXPECT_EQ(sh.waits[Wait::kChoiceMenu], 1);           // nor a choice taken
     EXPECT_EQ(t.g().script.line_pos, 7);
     EXPECT_EQ(sh.restart_notice, 1);  // no general release either
   }
   HandleWindowEvent(t.g(), Click());  // the next click is the scroll's
-  EXPECT_EQ(sh.picture_scroll_click_wait, 0);
+  EXPECT_EQ(sh.waits[Wait::kPictureScrollClick], 0);
 }
 
 TEST(WindowInput, EnterWithAChoiceOpenAndNothingSelectedOnlyReleasesTheClickWait) {
   WindowGame t;
   ShellState& sh = t.g().shell;
-  sh.click_wait = 1;
-  sh.choice_menu_open = 1;
+  sh.waits[Wait::kClick] = 1;
+  sh.waits[Wait::kChoiceMenu] = 1;
   t.g().choice.selected_choice = 0;
   t.g().script.line_pos = 3;
   HandleWindowEvent(t.g(), KeyDown(Key::kEnter));
-  EXPECT_EQ(sh.click_wait, 0);
-  EXPECT_EQ(sh.choice_menu_open, 1);
+  EXPECT_EQ(sh.waits[Wait::kClick], 0);
+  EXPECT_EQ(sh.waits[Wait::kChoiceMenu], 1);
   EXPECT_EQ(t.g().script.line_pos, 3);
   EXPECT_TRUE(AnyWaitFlag(t.g()));  // the game still waits
+}
+
+// Every row of the waits table: whether it stops the interpreter, whether
+// the game then waits only for the player, and whether a click and Enter
+// pass through it to the plain click release.
+TEST(WindowInput, EveryWaitBehavesAsItsRowSays) {
+  for (const WaitRow& row : kWaitTable) {
+    WindowGame t;
+    ShellState& sh = t.g().shell;
+    sh.waits[row.wait] = true;
+    EXPECT_EQ(AnyWaitFlag(t.g()), row.blocks_lines) << row.name;
+    EXPECT_EQ(WaitsOnlyForInput(t.g()), row.blocks_lines && row.ended_by == WaitEnd::kInput) << row.name;
+    for (bool click : {true, false}) {
+      InputAction action = click ? row.on_click : row.on_enter;
+      sh.waits[row.wait] = true;
+      sh.restart_notice = 1;
+      HandleWindowEvent(t.g(), click ? Click() : KeyDown(Key::kEnter));
+      bool released = sh.restart_notice == 0;
+      // A choice menu with nothing under the pointer or highlighted takes
+      // a click but passes Enter on.
+      bool expect_release = action == InputAction::kPass || (!click && action == InputAction::kTakeMenuChoice);
+      EXPECT_EQ(released, expect_release) << row.name << (click ? " click" : " Enter");
+    }
+  }
 }
 
 TEST(WindowInput, WaitsThatOnlyTheirOwnInputEnds) {
   struct Case {
     const char* name;
-    int ShellState::*flag;
+    Wait flag;
     InputEvent event;
     bool released;
   };
   const Case cases[] = {
-      {"Enter leaves the click-position wait", &ShellState::click_position_wait, KeyDown(Key::kEnter), false},
-      {"Enter leaves a back-screen choice", &ShellState::picture_choice_open, KeyDown(Key::kEnter), false},
-      {"Enter ends a page wait", &ShellState::char_display_page_wait, KeyDown(Key::kEnter), true},
-      {"a click ends a page wait", &ShellState::char_display_page_wait, Click(), true},
+      {"Enter leaves the click-position wait", Wait::kClickPosition, KeyDown(Key::kEnter), false},
+      {"Enter leaves a back-screen choice", Wait::kPictureChoice, KeyDown(Key::kEnter), false},
+      {"Enter ends a page wait", Wait::kCharDisplayPage, KeyDown(Key::kEnter), true},
+      {"a click ends a page wait", Wait::kCharDisplayPage, Click(), true},
   };
   for (const Case& c : cases) {
     WindowGame t;
     ShellState& sh = t.g().shell;
-    sh.*c.flag = 1;
-    sh.click_wait = 1;
+    sh.waits[c.flag] = 1;
+    sh.waits[Wait::kClick] = 1;
     sh.restart_notice = 1;
     HandleWindowEvent(t.g(), c.event);
-    EXPECT_EQ(sh.click_wait, c.released ? 0 : 1) << c.name;
+    EXPECT_EQ(sh.waits[Wait::kClick], c.released ? 0 : 1) << c.name;
     EXPECT_EQ(sh.restart_notice, c.released ? 0 : 1) << c.name;
     if (c.released) {
-      EXPECT_EQ(sh.*c.flag, 0) << c.name;
+      EXPECT_EQ(sh.waits[c.flag], 0) << c.name;
     }
   }
 }
@@ -94,24 +118,24 @@ TEST(WindowInput, WaitsThatOnlyTheirOwnInputEnds) {
 TEST(WindowInput, SpaceReleasesOnlyWhileSkippingIsOn) {
   TempGameFolder folder;
   WindowGame t;
-  t.platform.clock = 0;
+  t.platform.now = 0;
   folder.WriteScenario("start.st1", "＃スキップオフ\n＃クリック待ち\n＃スキップ\n＃クリック待ち\n// end");
   ASSERT_TRUE(ChooseStartScenario(t.g()));
   ASSERT_EQ(LoadScenario(t.g(), "start.st1"), 1);
   t.g().script.line_pos = 0;
   auto run_until_wait = [&] {
-    for (int i = 0; i < 50 && !t.g().shell.click_wait; ++i) FrameTick(t.g());
+    for (int i = 0; i < 50 && !t.g().shell.waits[Wait::kClick]; ++i) FrameTick(t.g());
   };
   run_until_wait();
-  ASSERT_EQ(t.g().shell.click_wait, 1);
+  ASSERT_EQ(t.g().shell.waits[Wait::kClick], 1);
   HandleWindowEvent(t.g(), KeyDown(Key::kSpace));
-  EXPECT_EQ(t.g().shell.click_wait, 1);
+  EXPECT_EQ(t.g().shell.waits[Wait::kClick], 1);
   HandleWindowEvent(t.g(), Click());
   FrameTick(t.g());  // "＃スキップ"
   run_until_wait();
-  ASSERT_EQ(t.g().shell.click_wait, 1);
+  ASSERT_EQ(t.g().shell.waits[Wait::kClick], 1);
   HandleWindowEvent(t.g(), KeyDown(Key::kSpace));
-  EXPECT_EQ(t.g().shell.click_wait, 0);
+  EXPECT_EQ(t.g().shell.waits[Wait::kClick], 0);
 }
 
 TEST(WindowInput, ArrowKeysStayWithinTheChoices) {
@@ -122,7 +146,7 @@ TEST(WindowInput, ArrowKeysStayWithinTheChoices) {
   c.selected_choice = 1;
   HandleWindowEvent(t.g(), KeyDown(Key::kUp));
   EXPECT_EQ(c.selected_choice, 1);  // no menu: keys do nothing
-  sh.choice_menu_open = 1;
+  sh.waits[Wait::kChoiceMenu] = 1;
   HandleWindowEvent(t.g(), KeyDown(Key::kUp));
   EXPECT_EQ(c.selected_choice, 1);
   for (int i = 0; i < 5; ++i) HandleWindowEvent(t.g(), KeyDown(Key::kDown));
@@ -137,8 +161,8 @@ TEST(WindowInput, CtrlTogglesAndEscapeShutsDownAtAnyTime) {
   EXPECT_EQ(t.g().shell.hide_text_toggle, 1);
   HandleWindowEvent(t.g(), KeyDown(Key::kCtrl));
   EXPECT_EQ(t.g().shell.hide_text_toggle, 0);
-  t.g().shell.choice_menu_open = 1;
-  t.g().shell.movie_playing = 1;
+  t.g().shell.waits[Wait::kChoiceMenu] = 1;
+  t.g().shell.waits[Wait::kMovie] = 1;
   HandleWindowEvent(t.g(), KeyDown(Key::kEscape));
   EXPECT_EQ(t.g().shell.quit_requested, 1);
   EXPECT_EQ(t.g().gfx.display_ready, 0);
@@ -195,7 +219,7 @@ TEST(WindowInput, PointerTrackingAndTheCursor) {
   EXPECT_EQ(sh.pointer_in_client, 0);
 
   // The frame tick hides the arrow while the pseudo-cursor is drawn.
-  sh.click_wait = 1;
+  sh.waits[Wait::kClick] = 1;
   t.platform.pointer_over_window = true;
   HandleWindowEvent(t.g(), Move(10, 10));
   FrameTick(t.g());

@@ -11,7 +11,12 @@
 
 namespace piko::testing {
 
-class RecordingPlatform : public Platform {
+class RecordingPlatform : public Platform,
+                          public Clock,
+                          public Window,
+                          public Dialogs,
+                          public Processes,
+                          public Reports {
  public:
   struct Error {
     std::string file, message, detail;  // UTF-8
@@ -22,21 +27,26 @@ class RecordingPlatform : public Platform {
   std::vector<std::string> diagnostics;
   std::vector<std::string> executed;  // "FILE:LINE: TEXT", UTF-8
   MessageBoxAnswer answer = MessageBoxAnswer::kYes;
-  uint32_t clock = 0;
+  uint32_t now = 0;  // the clock
   int presents = 0;
   int beeps = 0;
   bool window_created = false;
   std::vector<InputEvent> queued;
 
-  bool IsHeadless() const override { return true; }
-  uint32_t GetTickCount() override { return clock; }
-  void Sleep(uint32_t ms) override { clock += ms; }
+  Clock& clock() override { return *this; }
+  Window& window() override { return *this; }
+  Dialogs& dialogs() override { return *this; }
+  Processes& processes() override { return *this; }
+  Reports& reports() override { return *this; }
+
+  uint32_t GetTickCount() override { return now; }
+  void Sleep(uint32_t ms) override { now += ms; }
   bool CreateMainWindow(bool, std::string_view) override { return window_created = true; }
   void SetWindowTitle(std::string_view) override {}
   void DestroyMainWindow() override {}
   bool PeekEvent(InputEvent* e) override;
   void Present(const Surface&) override { ++presents; }
-  void AfterFrameTick(bool) override { ++clock; }
+  void AfterFrameTick(bool) override { ++now; }
   MessageBoxAnswer ShowMessageBox(std::string_view text, std::string_view, MessageBoxKind kind) override;
   void Beep() override { ++beeps; }
   void OnScriptError(std::string_view file, int line, std::string_view message, std::string_view detail) override;

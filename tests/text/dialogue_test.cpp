@@ -59,7 +59,7 @@ TEST(DialoguePage, FiveLinesShowFourThenTheFifthStartsAtTheTop) {
   run.Load("＃セリフ\n一行目\n二行目\n三行目\n四行目\n五行目\n\n");
   EXPECT_EQ(run.RunToClick(), 5);
   const TextState& t = run.g().text;
-  EXPECT_EQ(run.g().shell.click_wait, 1);  // the page is full
+  EXPECT_EQ(run.g().shell.waits[Wait::kClick], 1);  // the page is full
   EXPECT_EQ(t.lines_on_page, 4);
   EXPECT_EQ(t.line_offset, 80);
   EXPECT_EQ(run.g().script.line_pos, 5);
@@ -73,8 +73,8 @@ TEST(DialoguePage, FiveLinesShowFourThenTheFifthStartsAtTheTop) {
   EXPECT_EQ(t.line_offset, 20);
   std::pair<int, int> rows = TextGame::Rows(s, text);
   EXPECT_GE(rows.first, 10);
-  EXPECT_LT(rows.second, 28);              // only the first row: the page was cleared
-  EXPECT_EQ(run.g().shell.click_wait, 1);  // the block's end
+  EXPECT_LT(rows.second, 28);                       // only the first row: the page was cleared
+  EXPECT_EQ(run.g().shell.waits[Wait::kClick], 1);  // the block's end
   EXPECT_EQ(run.g().text.dialogue_shown, 1);
 }
 
@@ -82,7 +82,7 @@ TEST(DialoguePage, AnExtraLargeLineFitsOnlyAtTheTopOfAHundredPixelWindow) {
   TextGame run;
   run.Load("＃セリフ\n一行目\n＃文字　特大\n大\n\n");
   EXPECT_EQ(run.RunToClick(), 2);
-  EXPECT_EQ(run.g().shell.click_wait, 1);  // 80 more pixels do not fit below one row
+  EXPECT_EQ(run.g().shell.waits[Wait::kClick], 1);  // 80 more pixels do not fit below one row
   run.Click();
   run.RunToClick();
   const TextState& t = run.g().text;
@@ -159,7 +159,7 @@ TEST(ContinuedRow, AnEmptyLineAfterTheAddLineStillClosesTheBlock) {
   run.RunToClick();
   EXPECT_EQ(run.Errors(), "");
   EXPECT_EQ(run.g().text.dialogue_mode, 0);
-  EXPECT_EQ(run.g().shell.click_wait, 1);
+  EXPECT_EQ(run.g().shell.waits[Wait::kClick], 1);
 }
 
 // ---- One character at a time ----
@@ -168,7 +168,7 @@ TEST(OneCharacter, TenCharactersTakeTenAnimationTicks) {
   TextGame run;
   run.Load("＃１文字\n＃セリフ\nあいうえおかきくけこ\n\n");
   run.RunToClick();
-  ASSERT_EQ(run.g().shell.char_display_running, 1);
+  ASSERT_EQ(run.g().shell.waits[Wait::kCharDisplay], 1);
   const Surface& s = run.g().gfx.surfaces[TextWindowSurface];
   uint16_t text = run.Pixel(kText, kText, kText);
   EXPECT_EQ(TextGame::Count(s, text, 0, 0, 640, 240), 0);
@@ -185,7 +185,7 @@ TEST(OneCharacter, TenCharactersTakeTenAnimationTicks) {
   }
   EXPECT_EQ(ticks + 1, 10);
   EXPECT_EQ(run.g().text.line_offset, 20);
-  EXPECT_EQ(run.g().shell.click_wait, 0);
+  EXPECT_EQ(run.g().shell.waits[Wait::kClick], 0);
   EXPECT_GT(TextGame::Columns(s, text).second, 10 + three);
   run.RunToClick();
   EXPECT_EQ(run.g().text.dialogue_mode, 0);  // the block closed after the line
@@ -195,7 +195,7 @@ TEST(OneCharacter, OffShowsTheNextLineAtOnce) {
   TextGame run;
   run.Load("＃１文字\n＃1文字　オフ\n＃セリフ\nあいう\n\n");
   run.RunToClick();
-  EXPECT_EQ(run.g().shell.char_display_running, 0);
+  EXPECT_EQ(run.g().shell.waits[Wait::kCharDisplay], 0);
   EXPECT_GT(TextGame::Count(run.g().gfx.surfaces[TextWindowSurface], run.Pixel(kText, kText, kText), 0, 0, 640, 40),
             20);
 }
@@ -208,10 +208,10 @@ TEST(OneCharacter, AFullPageWaitsWhenItsLastLineIsWhole) {
     while (run.AnimationTick()) {
     }
   }
-  EXPECT_EQ(run.g().shell.click_wait, 1);
-  EXPECT_EQ(run.g().shell.char_display_page_wait, 1);
+  EXPECT_EQ(run.g().shell.waits[Wait::kClick], 1);
+  EXPECT_EQ(run.g().shell.waits[Wait::kCharDisplayPage], 1);
   run.Click();
-  EXPECT_EQ(run.g().shell.char_display_page_wait, 0);
+  EXPECT_EQ(run.g().shell.waits[Wait::kCharDisplayPage], 0);
   run.RunToClick();
   EXPECT_EQ(run.g().text.lines_on_page, 1);  // お starts the next page
 }
@@ -220,7 +220,7 @@ TEST(OneCharacter, AContinuedRowHoldsTheLineCounterUntilItIsWhole) {
   TextGame run;
   run.Load("＃一文字\n＃セリフ\n前半\n＃文字　青　大　追加\n後半\n次の行\n\n");
   run.RunToClick();
-  ASSERT_EQ(run.g().shell.char_display_running, 1);
+  ASSERT_EQ(run.g().shell.waits[Wait::kCharDisplay], 1);
   EXPECT_EQ(run.g().shell.hold_line, 1);
   EXPECT_EQ(run.g().script.line_pos, 2);
   int ticks = 1;
@@ -232,7 +232,7 @@ TEST(OneCharacter, AContinuedRowHoldsTheLineCounterUntilItIsWhole) {
   const Surface& s = run.g().gfx.surfaces[TextWindowSurface];
   EXPECT_GT(TextGame::Count(s, run.Pixel(0, 0, 255), 0, 10, 640, 48), 50);
   run.RunToClick();
-  ASSERT_EQ(run.g().shell.char_display_running, 1);
+  ASSERT_EQ(run.g().shell.waits[Wait::kCharDisplay], 1);
   EXPECT_EQ(run.t.platform.executed.back(), "start.st1:6: 次の行");
 }
 
@@ -243,9 +243,9 @@ TEST(Narration, LinesGoToTheTopLayerOverTheMaskColour) {
   run.Load("＃文章\n一行目\n二行目\n\n");
   run.RunToClick();
   const GfxState& d = run.g().gfx;
-  EXPECT_EQ(d.top_on, 1);
+  EXPECT_EQ(d.layers[LayerId::kTop].on, 1);
   EXPECT_EQ(run.g().text.text_box_mode, 1);
-  EXPECT_EQ(run.g().shell.click_wait, 1);
+  EXPECT_EQ(run.g().shell.waits[Wait::kClick], 1);
   EXPECT_EQ(d.click_mark_x, 10);
   EXPECT_EQ(d.click_mark_y, 50);
   const Surface& top = d.surfaces[TopSurface];

@@ -27,10 +27,10 @@ struct WindowGame : TextGame {
       Click();
     }
     ClearToWhite(g(), g().gfx.surfaces[BackgroundSurface]);
-    g().gfx.background_on = background_white ? 1 : 0;
+    g().gfx.layers[LayerId::kBackground].on = background_white ? 1 : 0;
   }
   const Surface& Frame() {
-    g().shell.error_pause = 0;
+    g().shell.waits[Wait::kErrorPause] = 0;
     ComposeFrame(g(), 0);
     return g().gfx.back_buffer;
   }
@@ -118,7 +118,7 @@ TEST(DialogueWindow, OpeningABlockShowsWhatThePlayerHid) {
   run.Play("＃文章\n語り\n\n", true);
   run.g().shell.hide_text_toggle = 1;
   run.g().shell.quit_requested = 0;
-  run.g().shell.click_wait = run.g().shell.error_pause = 0;
+  run.g().shell.waits[Wait::kClick] = run.g().shell.waits[Wait::kErrorPause] = 0;
   run.Load("＃セリフ\nあ\n\n");
   run.RunToClick();
   EXPECT_EQ(run.g().shell.hide_text_toggle, 0);

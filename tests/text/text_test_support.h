@@ -27,7 +27,7 @@ struct TextGame {
   int RunToClick(int limit = 10000) {
     int executed = 0;
     for (int i = 0; i < limit && !g().shell.quit_requested; ++i) {
-      if (g().shell.click_wait || g().shell.error_pause || g().shell.char_display_running) break;
+      if (g().shell.waits[Wait::kClick] || g().shell.waits[Wait::kErrorPause] || g().shell.waits[Wait::kCharDisplay]) break;
       if (FrameTick(g())) ++executed;
     }
     return executed;
@@ -35,9 +35,9 @@ struct TextGame {
 
   // One animation tick of the one-character display; true while it runs.
   bool AnimationTick() {
-    t.platform.clock += g().shell.anime_interval_ms + 1;
+    t.platform.now += g().shell.anime_interval_ms + 1;
     FrameTick(g());
-    return g().shell.char_display_running == 1;
+    return g().shell.waits[Wait::kCharDisplay] == 1;
   }
 
   void Click() {

@@ -24,7 +24,7 @@ struct ScriptRun {
     InputEvent click;
     click.type = InputEvent::Type::kLeftDown;
     for (int i = 0; i < 100000 && !t.g().shell.quit_requested; ++i) {
-      if (t.g().shell.error_pause || t.g().shell.click_wait) HandleWindowEvent(t.g(), click);
+      if (t.g().shell.waits[Wait::kErrorPause] || t.g().shell.waits[Wait::kClick]) HandleWindowEvent(t.g(), click);
       FrameTick(t.g());
     }
     errors.clear();

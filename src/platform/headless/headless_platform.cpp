@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -46,8 +47,69 @@ bool ParseKey(const std::string& name, InputEvent* e) {
 HeadlessPlatform::HeadlessPlatform(HeadlessOptions options)
     : options_(std::move(options)), last_frame_(640, 480, PixelFormat::kRgb565) {}
 
+namespace {
+
+void PutLe32(uint8_t* p, uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+// The header of a 48 kHz 16-bit stereo WAVE file holding `frames` frames.
+void WaveHeader(uint8_t (&h)[44], uint64_t frames) {
+  uint64_t bytes64 = frames * 4;
+  uint32_t bytes = bytes64 > 0xFFFFFFF0u - 36 ? 0xFFFFFFF0u - 36 : static_cast<uint32_t>(bytes64);
+  std::memcpy(h, "RIFF\0\0\0\0WAVEfmt ", 16);
+  PutLe32(h + 4, 36 + bytes);
+  PutLe32(h + 16, 16);
+  h[20] = 1, h[21] = 0, h[22] = 2, h[23] = 0;  // PCM, two channels
+  PutLe32(h + 24, kMixRate);
+  PutLe32(h + 28, kMixRate * 4);
+  h[32] = 4, h[33] = 0, h[34] = 16, h[35] = 0;
+  std::memcpy(h + 36, "data", 4);
+  PutLe32(h + 40, bytes);
+}
+
+}  // namespace
+
 HeadlessPlatform::~HeadlessPlatform() {
+  if (audio_) {
+    audio_->Sync();
+    audio_->StopAll();
+  }
+  if (audio_out_) {
+    uint8_t h[44];
+    WaveHeader(h, audio_out_frames_);
+    std::fseek(audio_out_, 0, SEEK_SET);
+    std::fwrite(h, 1, sizeof h, audio_out_);
+    std::fclose(audio_out_);
+  }
+  audio_.reset();
   if (trace_) std::fclose(trace_);
+}
+
+// The mix follows the virtual clock: a sound started at virtual time T
+// starts at frame T * 48 of the mix.
+AudioSystem& HeadlessPlatform::Audio() {
+  if (!audio_) {
+    audio_ = std::make_unique<AudioSystem>(options_.audio);
+    audio_->FollowClock([this] { return static_cast<uint32_t>(clock_ms_); });
+    if (audio_out_) {
+      audio_->SetSink([this](const int16_t* frames, size_t count) {
+        std::fwrite(frames, 4, count, audio_out_);
+        audio_out_frames_ += count;
+      });
+    }
+    if (trace_) {
+      audio_->SetTrace([this](std::string_view line) {
+        std::fprintf(trace_, "%lld %.*s\n", clock_ms_, static_cast<int>(line.size()), line.data());
+      });
+    }
+  }
+  return *audio_;
+}
+
+void HeadlessPlatform::Sleep(uint32_t ms) {
+  clock_ms_ += ms;
+  if (audio_) audio_->Sync();
 }
 
 void HeadlessPlatform::SetGameProbes(std::function<bool()> waits_only_for_input, std::function<std::string()> where) {
@@ -113,6 +175,7 @@ bool HeadlessPlatform::ParseLine(const std::string& raw, int number, std::string
     size_t s = rest.find_first_not_of(" \t");
     if (s == std::string::npos) return fail();
     ev.file = rest.substr(s);
+    if (ev.file[0] != '/' && !options_.start_dir.empty()) ev.file = options_.start_dir + "/" + ev.file;
     ev.kind = ScriptedEvent::Kind::kScreenshot;
   } else {
     return fail();
@@ -140,6 +203,16 @@ bool HeadlessPlatform::Open(std::string* error) {
       *error = "cannot write the trace file " + options_.trace_file;
       return false;
     }
+  }
+  if (!options_.audio_out.empty()) {
+    audio_out_ = std::fopen(options_.audio_out.c_str(), "wb");
+    uint8_t h[44];
+    WaveHeader(h, 0);
+    if (!audio_out_ || std::fwrite(h, 1, sizeof h, audio_out_) != sizeof h) {
+      *error = "cannot write the audio file " + options_.audio_out;
+      return false;
+    }
+    Audio();  // the file holds the whole run, silence included
   }
   return true;
 }
@@ -198,6 +271,7 @@ void HeadlessPlatform::AfterFrameTick(bool waiting) {
   ++ticks_;
   ++clock_ms_;
   last_tick_waited_ = waiting;
+  if (audio_) audio_->Sync();
 }
 
 MessageBoxAnswer HeadlessPlatform::ShowMessageBox(std::string_view text_sjis, std::string_view,

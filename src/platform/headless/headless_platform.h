@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "platform/platform.h"
@@ -18,9 +19,19 @@ struct HeadlessOptions {
   long long max_ms = -1;
   bool answer_yes = true;
   bool errors_wait = false;
+  // Files named in the input file ("screenshot FILE") are relative to the
+  // folder piko was started in.
+  std::string start_dir;
+  std::string audio_out;  // the whole mix as a 48 kHz 16-bit stereo WAVE file
+  AudioSettings audio;
 };
 
-class HeadlessPlatform : public Platform {
+class HeadlessPlatform : public Platform,
+                         public Clock,
+                         public Window,
+                         public Dialogs,
+                         public Processes,
+                         public Reports {
  public:
   explicit HeadlessPlatform(HeadlessOptions options);
   ~HeadlessPlatform() override;
@@ -38,17 +49,20 @@ class HeadlessPlatform : public Platform {
   const Surface& last_frame() const { return last_frame_; }
 
   bool IsHeadless() const override { return true; }
+  Clock& clock() override { return *this; }
+  Window& window() override { return *this; }
+  Dialogs& dialogs() override { return *this; }
+  Processes& processes() override { return *this; }
+  Reports& reports() override { return *this; }
   uint32_t GetTickCount() override { return static_cast<uint32_t>(clock_ms_); }
-  void Sleep(uint32_t ms) override { clock_ms_ += ms; }
-  bool CreateMainWindow(bool, std::string_view) override { return true; }
-  void SetWindowTitle(std::string_view) override {}
-  void DestroyMainWindow() override {}
+  void Sleep(uint32_t ms) override;
+  AudioSystem& Audio() override;
   bool PeekEvent(InputEvent* event) override;
   void Present(const Surface& back_buffer) override;
   void AfterFrameTick(bool waiting) override;
   MessageBoxAnswer ShowMessageBox(std::string_view text_sjis, std::string_view caption_sjis,
                                   MessageBoxKind kind) override;
-  void Beep() override {}
+  void Beep() override { Audio().Beep(); }
   bool StartProcess(std::string_view command_line) override;
   void OnScriptError(std::string_view file_sjis, int line, std::string_view message_sjis,
                      std::string_view detail_sjis) override;
@@ -81,6 +95,9 @@ class HeadlessPlatform : public Platform {
   bool timed_out_ = false;
   bool input_exhausted_ = false;
   Surface last_frame_;
+  std::unique_ptr<AudioSystem> audio_;
+  FILE* audio_out_ = nullptr;
+  uint64_t audio_out_frames_ = 0;
 };
 
 }  // namespace piko

@@ -22,14 +22,27 @@ constexpr int kHeight = 480;
 // bounds latency.
 constexpr int kIdleWaitMs = 5;
 
-class SdlPlatform : public Platform {
+// The device asks for about 10 ms at a time, so a sound starts promptly.
+constexpr int kAudioBufferFrames = 512;
+
+class SdlPlatform : public Platform, public Clock, public Window, public Dialogs, public Processes, public Reports {
  public:
+  explicit SdlPlatform(AudioSettings audio) : audio_settings_(std::move(audio)) {}
   ~SdlPlatform() override {
+    if (audio_device_) SDL_CloseAudioDevice(audio_device_);
+    if (audio_) audio_->StopAll();
+    audio_.reset();
+    if (audio_started_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
     DestroyMainWindow();
     if (video_started_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
   }
 
   bool IsHeadless() const override { return false; }
+  Clock& clock() override { return *this; }
+  Window& window() override { return *this; }
+  Dialogs& dialogs() override { return *this; }
+  Processes& processes() override { return *this; }
+  Reports& reports() override { return *this; }
   uint32_t GetTickCount() override { return SDL_GetTicks(); }
   void Sleep(uint32_t ms) override { SDL_Delay(ms); }
 
@@ -44,8 +57,7 @@ class SdlPlatform : public Platform {
     std::string title = Utf8FromSjis(title_sjis);
     Uint32 flags = SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
     if (full_screen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-    window_ = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, kWidth, kHeight,
-                               flags);
+    window_ = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, kWidth, kHeight, flags);
     if (!window_) {
       std::fprintf(stderr, "piko: cannot create the window: %s\n", SDL_GetError());
       return false;
@@ -77,7 +89,7 @@ class SdlPlatform : public Platform {
 
   void GetClientSize(int* width, int* height) override {
     if (!window_) {
-      Platform::GetClientSize(width, height);
+      Window::GetClientSize(width, height);
       return;
     }
     SDL_GetWindowSize(window_, width, height);
@@ -160,7 +172,36 @@ class SdlPlatform : public Platform {
     return pressed == 1 ? MessageBoxAnswer::kYes : MessageBoxAnswer::kNo;
   }
 
-  void Beep() override {}
+  void Beep() override { Audio().Beep(); }
+
+  // One device at 48 kHz stereo, pulled by SDL's audio thread; without a
+  // device the mix follows the wall clock so that sounds still end on time.
+  AudioSystem& Audio() override {
+    if (audio_) return *audio_;
+    audio_ = std::make_unique<AudioSystem>(audio_settings_);
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
+      audio_started_ = true;
+      SDL_AudioSpec want = {};
+      want.freq = kMixRate;
+      want.format = AUDIO_S16SYS;
+      want.channels = kMixChannels;
+      want.samples = kAudioBufferFrames;
+      want.callback = [](void* self, Uint8* stream, int len) {
+        static_cast<AudioSystem*>(self)->mixer().RenderS16(reinterpret_cast<int16_t*>(stream),
+                                                           static_cast<size_t>(len) / 4);
+      };
+      want.userdata = audio_.get();
+      SDL_AudioSpec got = {};
+      audio_device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &got, 0);
+    }
+    if (audio_device_) {
+      SDL_PauseAudioDevice(audio_device_, 0);
+    } else {
+      std::fprintf(stderr, "piko: no sound device (%s); playing silently\n", SDL_GetError());
+      audio_->FollowClock([] { return SDL_GetTicks(); });
+    }
+    return *audio_;
+  }
 
   void OnScriptError(std::string_view file_sjis, int line, std::string_view message_sjis,
                      std::string_view detail_sjis) override {
@@ -243,16 +284,32 @@ class SdlPlatform : public Platform {
     out->type = InputEvent::Type::kKeyDown;
     switch (sym) {
       case SDLK_RETURN:
-      case SDLK_KP_ENTER: out->key = Key::kEnter; return true;
-      case SDLK_SPACE: out->key = Key::kSpace; return true;
-      case SDLK_ESCAPE: out->key = Key::kEscape; return true;
+      case SDLK_KP_ENTER:
+        out->key = Key::kEnter;
+        return true;
+      case SDLK_SPACE:
+        out->key = Key::kSpace;
+        return true;
+      case SDLK_ESCAPE:
+        out->key = Key::kEscape;
+        return true;
       case SDLK_LCTRL:
-      case SDLK_RCTRL: out->key = Key::kCtrl; return true;
+      case SDLK_RCTRL:
+        out->key = Key::kCtrl;
+        return true;
       case SDLK_LSHIFT:
-      case SDLK_RSHIFT: out->key = Key::kShift; return true;
-      case SDLK_UP: out->key = Key::kUp; return true;
-      case SDLK_DOWN: out->key = Key::kDown; return true;
-      case SDLK_F1: out->key = Key::kF1; return true;
+      case SDLK_RSHIFT:
+        out->key = Key::kShift;
+        return true;
+      case SDLK_UP:
+        out->key = Key::kUp;
+        return true;
+      case SDLK_DOWN:
+        out->key = Key::kDown;
+        return true;
+      case SDLK_F1:
+        out->key = Key::kF1;
+        return true;
       default:
         if (sym > 0 && sym < 128) {
           out->key = Key::kOther;
@@ -273,11 +330,17 @@ class SdlPlatform : public Platform {
   std::vector<uint16_t> shown_;
   SDL_Event pending_{};
   bool has_pending_ = false;
+  AudioSettings audio_settings_;
+  std::unique_ptr<AudioSystem> audio_;
+  SDL_AudioDeviceID audio_device_ = 0;
+  bool audio_started_ = false;
 };
 
 }  // namespace
 
-std::unique_ptr<Platform> CreateSdlPlatform() { return std::make_unique<SdlPlatform>(); }
+std::unique_ptr<Platform> CreateSdlPlatform(AudioSettings audio) {
+  return std::make_unique<SdlPlatform>(std::move(audio));
+}
 
 bool SdlDisplayAvailable() {
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;

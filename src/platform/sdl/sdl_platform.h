@@ -9,7 +9,7 @@
 
 namespace piko {
 
-std::unique_ptr<Platform> CreateSdlPlatform();
+std::unique_ptr<Platform> CreateSdlPlatform(AudioSettings audio = {});
 
 // True when a display can be opened at all (the demo falls back to a
 // headless run without one).
