@@ -3,11 +3,10 @@
 //   piko_fuzz_seeds SOURCE_DIR PACKED_GAMES_DIR
 // PACKED_GAMES_DIR is a build folder: its demo/ and tests/games/*/ are the
 // packed games. Run by `make fuzz-seeds`; the output is committed.
-#include <cstddef>
-#include <cstdio>
-
 #include <jpeglib.h>
 
+#include <cstddef>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -16,9 +15,9 @@
 
 #include "base/fixed_text.h"
 #include "base/sjis.h"
+#include "fuzz/quiet_platform.h"
 #include "script/keyword_table.h"
 #include "shell/game.h"
-#include "fuzz/quiet_platform.h"
 
 namespace fs = std::filesystem;
 using piko::operator""_sjv;
@@ -190,7 +189,11 @@ void SaveSeeds() {
   Seed("save_reader_fuzz", "plain", std::string(1, '\0') + save);
   Seed("save_reader_fuzz", "plain-restore", std::string(1, '\2') + save);
   Seed("save_reader_fuzz", "scrambled", std::string(1, '\4') + Masked(save));
-  Seed("save_reader_fuzz", "edited", std::string("\1\1" "5\n\3" "99\n\xFA\n", 10));
+  Seed("save_reader_fuzz", "edited",
+       std::string("\1\1"
+                   "5\n\3"
+                   "99\n\xFA\n",
+                   10));
 }
 
 }  // namespace
@@ -239,40 +242,45 @@ int main(int argc, char** argv) {
   Seed("font_folder_fuzz", "collection-and-text",
        std::string("\0b.TTC\0", 7) + "ttcf" + std::string("\0\1\0\0\0\0\0\1\0\0\0\x10", 12) + mark +
            std::string("\0readme.txt\0", 12) + "hello" + mark);
-  Seed("font_folder_fuzz", "cp932-name", std::string(1, '\0') + piko::SjisFromUtf8("字体.otf") + std::string(1, '\0') +
-                                             "OTTO" + std::string(8, '\0') + mark);
+  Seed("font_folder_fuzz", "cp932-name",
+       std::string(1, '\0') + piko::SjisFromUtf8("字体.otf") + std::string(1, '\0') + "OTTO" + std::string(8, '\0') +
+           mark);
 
   // Every keyword of the table, as the scenario target's dictionary.
   std::vector<std::string> keywords;
   for (const piko::KeywordEntry& e : piko::KeywordTable())
     if (e.keyword) keywords.emplace_back(e.keyword);
-  for (const char* word : {"＝", "＋", "－", "＊", "／", "（", "）", "［", "］", "＃（", "）＃", "”（", "）”", "確認",
-                           "復帰", "選択", "ファイル確認", "上書き確認", "//", "０", "１", "１０", "１００"})
+  for (const char* word :
+       {"＝",  "＋",   "－",   "＊",   "／",           "（",         "）", "［", "］", "＃（", "）＃",  "”（",
+        "）”", "確認", "復帰", "選択", "ファイル確認", "上書き確認", "//", "０", "１", "１０", "１００"})
     keywords.push_back(piko::SjisFromUtf8(word));
   for (const char* word : {"a", "mask", "anime", "sub", "save1", "pikofont"}) keywords.emplace_back(word);
   keywords.emplace_back("\0EV\0", 4);
   Dictionary(source, "scenario_fuzz", keywords);
 
   Dictionary(source, "ini_fuzz",
-             Sjis({"＃ウインドウ", "＃ウィンドウ", "選択", "＃ゲーム名", "＃ゲームタイトル", "＃注意オフ", "＃ＭＰ３選択",
-                   "＃セーブ", "＃チャンク", "//", "／／", "\r\n", "\x1A"}));
+             Sjis({"＃ウインドウ", "＃ウィンドウ", "選択", "＃ゲーム名", "＃ゲームタイトル", "＃注意オフ",
+                   "＃ＭＰ３選択", "＃セーブ", "＃チャンク", "//", "／／", "\r\n", "\x1A"}));
   Dictionary(source, "expression_fuzz",
-             Sjis({"＝", "＋", "－", "＊", "／", "（", "）", "［", "］", "＃（", "）＃", "”（", "）”", "点数", "点",
-                   "名前", "空", "Ａ", "ERR", "０", "９", "１２３４５６７８９", ".", "-", "e"}));
+             Sjis({"＝",  "＋",  "－",   "＊", "／",   "（", "）", "［",  "］", "＃（", "）＃",
+                   "”（", "）”", "点数", "点", "名前", "空", "Ａ", "ERR", "０", "９",   "１２３４５６７８９",
+                   ".",   "-",   "e"}));
   Dictionary(source, "save_reader_fuzz",
              Sjis({"－－－－－－－－－－－－ピコラ変数データ", "－－－－－－－－－－－－ピコラ文字変数データ",
                    "－－－－－－別シナリオ履歴", "－－－－－今の行数", "－－－－－－－－－－－－ピコラデータ終了",
                    "点数", "点:0:", "名前", "start.st1", "chapter.st1", "\r\n", "-1", "2147483648"}));
   Dictionary(source, "picture_fuzz",
-             {"BM", "OH", "\xFF\xD8", "\xFF\xC0", "\xFF\xC2", "\xFF\xC4", "\xFF\xDA", "\xFF\xD9",
-              "\xFF\xDB", "\xFF\xDD", "\xFF\xE0", "JFIF", std::string("\x28\0\0\0", 4),
-              std::string("\x0C\0\0\0", 4)});
+             {"BM", "OH", "\xFF\xD8", "\xFF\xC0", "\xFF\xC2", "\xFF\xC4", "\xFF\xDA", "\xFF\xD9", "\xFF\xDB",
+              "\xFF\xDD", "\xFF\xE0", "JFIF", std::string("\x28\0\0\0", 4), std::string("\x0C\0\0\0", 4)});
   Dictionary(source, "mpeg_decoder_fuzz",
-             {"ID3", "TAG", "RIFF", "WAVE", "fmt ", "data", "\xFF\xFB", "\xFF\xF3", "\xFF\xFD", "\xFF\xFF",
-              "\xFF\xE3", "Xing", "Info", "LAME"});
-  Dictionary(source, "font_folder_fuzz",
-             {".ttf", ".TTF", ".ttc", ".fon", ".otf", std::string("\0FONT\0", 6), "OTTO", "ttcf",
-              std::string("\0\1\0\0", 4), "true", "cmap", "head", "name", "glyf", "loca", "hhea", "maxp", "OS/2",
-              "MZ", "NE"});
+             {"ID3", "TAG", "RIFF", "WAVE", "fmt ", "data", "\xFF\xFB", "\xFF\xF3", "\xFF\xFD", "\xFF\xFF", "\xFF\xE3",
+              "Xing", "Info", "LAME"});
+  Dictionary(source, "font_folder_fuzz", {".ttf", ".TTF", ".ttc",
+                                          ".fon", ".otf", std::string("\0FONT\0", 6),
+                                          "OTTO", "ttcf", std::string("\0\1\0\0", 4),
+                                          "true", "cmap", "head",
+                                          "name", "glyf", "loca",
+                                          "hhea", "maxp", "OS/2",
+                                          "MZ",   "NE"});
   return 0;
 }

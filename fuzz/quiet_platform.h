@@ -2,14 +2,14 @@
 // clock, and every report dismissed as a click would dismiss it.
 #pragma once
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <new>
 #include <memory>
+#include <new>
 #include <string>
-
-#include <unistd.h>
 
 #include "platform/platform.h"
 

@@ -21,9 +21,9 @@ constexpr int kTicks = 3000;
 // A waiting tick composes the whole frame, a hundred times the cost of a
 // line: these bound a run, not the lines.
 constexpr int kWaitingTicks = 16;
-constexpr piko::Key kKeys[] = {piko::Key::kEnter, piko::Key::kSpace,  piko::Key::kEscape,
-                               piko::Key::kCtrl,  piko::Key::kShift,  piko::Key::kUp,
-                               piko::Key::kDown,  piko::Key::kF1,     piko::Key::kOther};
+constexpr piko::Key kKeys[] = {piko::Key::kEnter, piko::Key::kSpace, piko::Key::kEscape,
+                               piko::Key::kCtrl,  piko::Key::kShift, piko::Key::kUp,
+                               piko::Key::kDown,  piko::Key::kF1,    piko::Key::kOther};
 
 std::string Masked(std::string_view text) {
   std::string out(text);
@@ -33,8 +33,8 @@ std::string Masked(std::string_view text) {
 
 // A 4x2 24-bit BMP: enough for every picture command to load something.
 std::string SmallBmp() {
-  const unsigned char header[54] = {'B', 'M', 78, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 4, 0, 0, 0,
-                                    2,   0,   0,  0, 1, 0, 24, 0, 0, 0, 0,  0, 24, 0, 0, 0};
+  const unsigned char header[54] = {'B', 'M', 78, 0, 0, 0, 0, 0, 0, 0,  54, 0, 0, 0, 40, 0,  0, 0, 4,
+                                    0,   0,   0,  2, 0, 0, 0, 1, 0, 24, 0,  0, 0, 0, 0,  24, 0, 0, 0};
   std::string out(reinterpret_cast<const char*>(header), sizeof header);
   for (int i = 0; i < 24; ++i) out.push_back(static_cast<char>(i * 37));
   return out;

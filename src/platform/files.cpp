@@ -133,8 +133,8 @@ bool GameFiles::LeadsOutside(const std::string& path) const {
   if (root.empty()) return true;
   auto inside = [&](const char* real) {
     std::string_view r(real);
-    return r == root || (r.size() > root.size() && r.substr(0, root.size()) == root &&
-                         (root == "/" || r[root.size()] == '/'));
+    return r == root ||
+           (r.size() > root.size() && r.substr(0, root.size()) == root && (root == "/" || r[root.size()] == '/'));
   };
   std::string existing = path;
   struct stat st;
@@ -160,8 +160,9 @@ std::string GameFiles::Resolve(std::string_view name_sjis, Access access) const 
   if (name[0] == '/') {
     // The old player made many names from the game folder's own path.
     std::string folder = FolderPath();
-    if (!folder.empty() && (name == folder || (name.size() > folder.size() && name.compare(0, folder.size(), folder) == 0 &&
-                                                (folder == "/" || name[folder.size()] == '/')))) {
+    if (!folder.empty() &&
+        (name == folder || (name.size() > folder.size() && name.compare(0, folder.size(), folder) == 0 &&
+                            (folder == "/" || name[folder.size()] == '/')))) {
       relative = name.substr(folder.size());
     } else if (outside_ok) {
       std::string path = "/";

@@ -2,8 +2,8 @@
 // original player. Pixels are RGB 5-6-5 by default or 5-5-5 (for tests).
 #pragma once
 
-#include <cstdint>
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <new>

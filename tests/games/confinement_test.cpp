@@ -95,10 +95,12 @@ TEST(ConfinementGame, AllowOutsideReadsButNeverWrites) {
   for (const char* read : {":3: ", ":5: ", ":7: ", ":13: ", ":15: ", ":33: "})
     EXPECT_EQ(err.find(std::string("start.st1") + read), std::string::npos) << read << "\n" << err;
   // The outside scenario was played as a sub-scenario.
-  EXPECT_NE(ReadFileText((s.root.parent_path() / "confinement-allowed.trace").string()).find("outside.st1:1: // outside"),
-            std::string::npos);
+  EXPECT_NE(
+      ReadFileText((s.root.parent_path() / "confinement-allowed.trace").string()).find("outside.st1:1: // outside"),
+      std::string::npos);
   for (const char* write : {":19: ", ":21: ", ":23: ", ":25: ", ":27: ", ":29: "})
-    EXPECT_NE(err.find(std::string("start.st1") + write + "ファイルのオープンに失敗しました"), std::string::npos) << write;
+    EXPECT_NE(err.find(std::string("start.st1") + write + "ファイルのオープンに失敗しました"), std::string::npos)
+        << write;
   EXPECT_EQ(s.Outside(), kUntouched);
 }
 

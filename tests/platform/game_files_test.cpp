@@ -62,7 +62,7 @@ TEST(GameFiles, NamesThatLeaveTheFolderAreRefused) {
       {"c:x", false, false},
       {folder + "\\..\\x", false, false},
       {folder + "-other\\x", false, false},
-      {"link\\x", true, false},  // a link out is followed for reading only
+      {"link\\x", true, false},   // a link out is followed for reading only
       {"dangling", true, false},  // read: resolves to nothing there
       {"inward", true, true},
   };
