@@ -37,8 +37,10 @@ constexpr int LookUpCp932(unsigned cp) {
     std::size_t mid = (lo + hi) / 2;
     unsigned key = kCp932FromUnicode[mid] >> 16;
     if (key == cp) return static_cast<int>(kCp932FromUnicode[mid] & 0xFFFFu);
-    if (key < cp) lo = mid + 1;
-    else hi = mid;
+    if (key < cp)
+      lo = mid + 1;
+    else
+      hi = mid;
   }
   return -1;
 }

@@ -25,18 +25,13 @@ struct Rect {
   int x, y, w, h;
 };
 
-Rect DialogueWindow(const Game& g) {
-  return {g.text.window_x, g.text.window_y, g.text.window_w, g.text.window_h};
-}
+Rect DialogueWindow(const Game& g) { return {g.text.window_x, g.text.window_y, g.text.window_w, g.text.window_h}; }
 
 // The choice font is made again by every menu: height 18, the choice face,
 // else "ＭＳ ゴシック".
 void RecreateChoiceFont(Game& g) {
-  TextRenderer& text = g.platform->Text();
   ChoiceState& c = g.choice;
-  if (c.choice_font > kDefaultFont) text.DeleteFont(c.choice_font);
-  c.choice_font = text.CreateFont(TextOf(c.choice_face), 18);
-  if (c.choice_font < 0) c.choice_font = text.CreateFont("ＭＳ ゴシック"_sjv, 18);
+  ReplaceFont(g, &c.choice_font, TextOf(c.choice_face), 18, "ＭＳ ゴシック"_sjv);
 }
 
 bool LoadChoicePicture(Game& g, Surface& surface, std::string_view name) {
@@ -86,8 +81,10 @@ void OpenMenu(Game& g) {
     ReportScriptError(g, "選択肢を選択ウインドウの中に収められません"_sjv,
                       "選択位置で指定した高さ（と余白）をチェックしてください"_sjv);
   }
-  if (n >= 19) c.rows_per_column = (n + 2) / 3;
-  else if (n >= 9) c.rows_per_column = (n + 1) / 2;
+  if (n >= 19)
+    c.rows_per_column = (n + 2) / 3;
+  else if (n >= 9)
+    c.rows_per_column = (n + 1) / 2;
   const int r = c.rows_per_column;
   const int m = c.margin;
 
@@ -144,19 +141,32 @@ int ReadAreaLine(Game& g, int i, std::string_view line) {
     std::string_view prefix, stored;
   };
   static constexpr Name kNames[] = {
-      {"オレンジ"_sjv, "オレンジ"_sjv},         {"黄緑"_sjv, "黄緑"_sjv},
-      {"青緑"_sjv, "青緑"_sjv},                 {"マリン"_sjv, "マリン"_sjv},
-      {"青紫"_sjv, "青紫"_sjv},                 {"赤紫"_sjv, "赤紫"_sjv},
-      {"明るい赤"_sjv, "明るい赤"_sjv},         {"明るい緑"_sjv, "明るい緑"_sjv},
-      {"明るい青"_sjv, "明るい青"_sjv},         {"明るい黄"_sjv, "明るい黄"_sjv},
-      {"明るいシアン"_sjv, "明るいシアン"_sjv}, {"明るいマゼン"_sjv, "明るいマゼンタ"_sjv},
-      {"暗い赤"_sjv, "暗い赤"_sjv},             {"暗い緑"_sjv, "暗い緑"_sjv},
-      {"暗い青"_sjv, "暗い青"_sjv},             {"暗い黄"_sjv, "暗い黄"_sjv},
-      {"暗いシアン"_sjv, "暗いシアン"_sjv},     {"暗いマゼン"_sjv, "暗いマゼンタ"_sjv},
-      {"赤"_sjv, "赤"_sjv},                     {"緑"_sjv, "緑"_sjv},
-      {"青"_sjv, "青"_sjv},                     {"黄"_sjv, "黄"_sjv},
-      {"シアン"_sjv, "シアン"_sjv},             {"マゼン"_sjv, "マゼンタ"_sjv},
-      {"黒"_sjv, "黒"_sjv},                     {"白"_sjv, "白"_sjv},
+      {"オレンジ"_sjv, "オレンジ"_sjv},
+      {"黄緑"_sjv, "黄緑"_sjv},
+      {"青緑"_sjv, "青緑"_sjv},
+      {"マリン"_sjv, "マリン"_sjv},
+      {"青紫"_sjv, "青紫"_sjv},
+      {"赤紫"_sjv, "赤紫"_sjv},
+      {"明るい赤"_sjv, "明るい赤"_sjv},
+      {"明るい緑"_sjv, "明るい緑"_sjv},
+      {"明るい青"_sjv, "明るい青"_sjv},
+      {"明るい黄"_sjv, "明るい黄"_sjv},
+      {"明るいシアン"_sjv, "明るいシアン"_sjv},
+      {"明るいマゼン"_sjv, "明るいマゼンタ"_sjv},
+      {"暗い赤"_sjv, "暗い赤"_sjv},
+      {"暗い緑"_sjv, "暗い緑"_sjv},
+      {"暗い青"_sjv, "暗い青"_sjv},
+      {"暗い黄"_sjv, "暗い黄"_sjv},
+      {"暗いシアン"_sjv, "暗いシアン"_sjv},
+      {"暗いマゼン"_sjv, "暗いマゼンタ"_sjv},
+      {"赤"_sjv, "赤"_sjv},
+      {"緑"_sjv, "緑"_sjv},
+      {"青"_sjv, "青"_sjv},
+      {"黄"_sjv, "黄"_sjv},
+      {"シアン"_sjv, "シアン"_sjv},
+      {"マゼン"_sjv, "マゼンタ"_sjv},
+      {"黒"_sjv, "黒"_sjv},
+      {"白"_sjv, "白"_sjv},
       {"グレ"_sjv, "グレー"_sjv},
   };
   ChoiceState& c = g.choice;
@@ -172,7 +182,7 @@ int ReadAreaLine(Game& g, int i, std::string_view line) {
     return 0;
   }
   CopyText(c.area_colour[i], found->stored);
-  auto enclosed = [&](std::string_view open, char (&out)[kChoiceNameBytes], std::string_view message) {
+  auto enclosed = [&](std::string_view open, char(&out)[kChoiceNameBytes], std::string_view message) {
     int at = FindText(line, open);
     if (at < 0) return 1;
     std::string_view rest = line.substr(static_cast<size_t>(at) + open.size());
@@ -234,16 +244,16 @@ void OpenAreaChoice(Game& g) {
   }
   for (int i = 0; i < n; ++i) {
     if (c.area_sound[i][0]) {
-      std::string path = std::string(TextOf(s.sound_path)) + std::string(TextOf(c.area_sound[i])) +
-                         std::string(TextOf(s.ext_wave));
+      std::string path =
+          std::string(TextOf(s.sound_path)) + std::string(TextOf(c.area_sound[i])) + std::string(TextOf(s.ext_wave));
       if (ProbeFile(path) != 2) {
         ReportScriptError(g, "＃選択裏画面の音ファイルがありません"_sjv, TextOf(c.area_sound[i]));
         return;
       }
     }
     if (c.area_picture[i][0]) {
-      std::string path = std::string(TextOf(s.picture_path)) + std::string(TextOf(c.area_picture[i])) +
-                         std::string(TextOf(s.ext_bmp));
+      std::string path =
+          std::string(TextOf(s.picture_path)) + std::string(TextOf(c.area_picture[i])) + std::string(TextOf(s.ext_bmp));
       if (ProbeFile(path) != 2) {
         ReportScriptError(g, "＃選択裏画面の絵のファイルがありません"_sjv, TextOf(c.area_picture[i]));
         return;
@@ -371,12 +381,8 @@ void SetChoiceFont(Game& g) {
   // A Gothic or Mincho word changes the face for the next menu; a face
   // name is tried at once.
   if (ChooseFace(line, c.choice_face) != 2) return;
-  TextRenderer& text = g.platform->Text();
-  if (c.choice_font > kDefaultFont) text.DeleteFont(c.choice_font);
-  c.choice_font = text.CreateFont(TextOf(c.choice_face), 18);
-  if (c.choice_font < 0) {
+  if (!ReplaceFont(g, &c.choice_font, TextOf(c.choice_face), 18, ""_sjv)) {
     ReportScriptError(g, "選択フォント指定が間違っています"_sjv, line);
-    c.choice_font = text.CreateFont(""_sjv, 18);
   }
 }
 
@@ -406,8 +412,10 @@ int ChoiceItemAt(Game& g, int x, int y) {
     if (x > X + kChoiceColumnWidth + M) item += r;
   } else {
     item = std::min(k, r);
-    if (x > X + 2 * kChoiceColumnWidth + kChoiceColumnGap + M) item += 2 * r;
-    else if (x > X + kChoiceColumnWidth + M) item += r;
+    if (x > X + 2 * kChoiceColumnWidth + kChoiceColumnGap + M)
+      item += 2 * r;
+    else if (x > X + kChoiceColumnWidth + M)
+      item += r;
   }
   return item > n ? 0 : item;
 }
@@ -427,8 +435,10 @@ void HoverPictureChoice(Game& g, int area, int previous) {
     c.hover_picture_shown = 0;
   }
   if (area != previous && area > 0) {
-    if (c.area_sound[area - 1][0]) PlayHoverSound(g, c.area_sound[area - 1]);
-    else if (!g.audio.choice_beep_off) g.platform->dialogs().Beep();
+    if (c.area_sound[area - 1][0])
+      PlayHoverSound(g, c.area_sound[area - 1]);
+    else if (!g.audio.choice_beep_off)
+      g.platform->dialogs().Beep();
   }
 }
 
@@ -443,8 +453,10 @@ void DrawChoiceMenu(Game& g) {
     c.window_h = c.fixed_h;
   }
   Rect bg = c.follow_dialogue ? DialogueWindow(g) : Rect{c.window_x, c.window_y, c.window_w, c.window_h};
-  if (g.gfx.translucency_enabled) DarkenRect(&back, bg.x, bg.y, bg.w, bg.h, 2);
-  else FillRect(g, back, bg.x, bg.y, bg.w, bg.h, 0, 0, 0);
+  if (g.gfx.translucency_enabled)
+    DarkenRect(&back, bg.x, bg.y, bg.w, bg.h, 2);
+  else
+    FillRect(g, back, bg.x, bg.y, bg.w, bg.h, 0, 0, 0);
   if (!c.follow_dialogue) CopyWhole(&back, Surf(g, ChoiceFrameSurface), true);
   const int m = c.margin, n = c.choice_count, r = c.rows_per_column > 0 ? c.rows_per_column : 1;
   if (c.selected_choice >= 1) {

@@ -149,9 +149,7 @@ int ReleaseDisplay(Game& g) {
 
 int ReportDisplayFailure(Game& g) {
   ReleaseDisplay(g);
-  g.platform->dialogs().ShowMessageBox(
-      "ダイレクトドローの生成に失敗しました\n\n●このマシンにダイレクトＸ５が入っていないか\n  ビデオボードが16ビットカラーに対応していない。\n  可能性があります。\n"_sjv,
-      TextOf(g.config.game_title), MessageBoxKind::kOk);
+  ShowGameMessage(g, "ダイレクトドローの生成に失敗しました\n\n●このマシンにダイレクトＸ５が入っていないか\n  ビデオボードが16ビットカラーに対応していない。\n  可能性があります。\n"_sjv, MessageBoxKind::kOk);
   g.platform->window().DestroyMainWindow();
   g.shell.main_window = 0;
   return 0;

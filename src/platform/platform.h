@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "platform/audio.h"
+#include "platform/movie_player.h"
 #include "platform/surface.h"
 #include "platform/text_renderer.h"
 
@@ -149,6 +150,10 @@ class Platform {
     }
     return *audio_;
   }
+
+  // A movie player for one movie ("＃ムービー"), its sound going to Audio();
+  // null when none can be made.
+  virtual std::unique_ptr<MoviePlayer> CreateMoviePlayer() { return CreateFfmpegMoviePlayer(&Audio()); }
 
   // The seed of the game's random generator: the time in seconds at
   // start-up, unless a seed was given for a repeatable run.

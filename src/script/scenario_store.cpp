@@ -39,7 +39,7 @@ int ChooseStartScenario(Game& g) {
     CopyText(s.call_stack_names[0], "start.st1");
     return 1;
   }
-  g.platform->dialogs().ShowMessageBox("startシナリオがありません"_sjv, TextOf(g.config.game_title), MessageBoxKind::kOk);
+  ShowGameMessage(g, "startシナリオがありません"_sjv, MessageBoxKind::kOk);
   return 0;
 }
 

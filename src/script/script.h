@@ -5,6 +5,9 @@
 
 #include <string_view>
 
+#include "base/scramble.h"
+#include "base/text_search.h"
+
 namespace piko {
 
 struct Game;
@@ -18,7 +21,6 @@ inline constexpr int kCallStackNameSlots = 1002;
 inline constexpr int kCallStackReturnSlots = 1001;
 inline constexpr int kCallStackNameBytes = 210;
 inline constexpr int kPathBytes = 256;
-inline constexpr unsigned char kScenarioMask = 0xE7;
 
 struct ScriptState {
   char lines[kScenarioSlots][kSlotBytes] = {};
@@ -48,15 +50,6 @@ struct ScriptState {
   char ext_jpeg[8] = {};
   char ext_movie[8] = {};
 };
-
-// ---- Text helpers (Shift-JIS aware) ----
-// Position of the first / last occurrence of pattern in text, or -1. The
-// search steps one character at a time, so a pattern never matches across
-// a character boundary.
-int FindText(std::string_view text, std::string_view pattern);
-int FindLastText(std::string_view text, std::string_view pattern);
-// Byte prefix test: the line begins with the keyword.
-bool BeginsWith(std::string_view line, std::string_view keyword);
 
 // ---- Scenario store and loader ----
 int ProbeFile(std::string_view name);

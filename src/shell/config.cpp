@@ -17,9 +17,7 @@ constexpr int kConfigLines = 200;
 constexpr int kConfigLineBytes = 95;
 constexpr int kConfigSlotBytes = 100;
 
-void ShowConfigBox(Game& g, std::string_view text) {
-  g.platform->dialogs().ShowMessageBox(text, TextOf(g.config.game_title), MessageBoxKind::kOk);
-}
+void ShowConfigBox(Game& g, std::string_view text) { ShowGameMessage(g, text, MessageBoxKind::kOk); }
 
 }  // namespace
 
@@ -80,9 +78,10 @@ void ReadConfigFile(Game& g) {
     }
   }
   if (g.shell.window_mode == 2) {
-    MessageBoxAnswer a = g.platform->dialogs().ShowMessageBox(
+    MessageBoxAnswer a = ShowGameMessage(
+        g,
         "●ゲームモードの設定\n\nゲームをウインドウ・タイプでプレイしますか？\n\n（いいえを選ぶと全画面モードになります）\n\n"_sjv,
-        TextOf(cfg.game_title), MessageBoxKind::kYesNo);
+        MessageBoxKind::kYesNo);
     g.shell.window_mode = a == MessageBoxAnswer::kYes ? 1 : 0;
   }
 }

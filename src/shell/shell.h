@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/platform.h"
 #include "shell/waits.h"
 
 namespace piko {
@@ -56,6 +57,9 @@ struct ConfigState {
   int scrambled_saves = 0;    // "＃セーブ"
   int window_mode_set = 0;    // the command line chose the window mode
 };
+
+// A message box captioned with the game title.
+MessageBoxAnswer ShowGameMessage(Game& g, std::string_view text_sjis, MessageBoxKind kind);
 
 // Sets the start-of-run values that are not plain defaults (the title).
 void InitGame(Game& g);

@@ -40,6 +40,7 @@ void DeleteGdiObjects(Game& g) {
 
 void Shutdown(Game& g) {
   if (g.shell.quit_requested) return;
+  StopMovie(g);
   StopAllSound(g);
   DeleteTemporaryFile("MID_CPY");
   DeleteTemporaryFile("MP3_DECO");

@@ -19,19 +19,25 @@ constexpr std::string_view kDefaultTitle = "簡単ゲーム作成アプリケー
 std::string_view Title(const Game& g) { return TextOf(g.config.game_title); }
 
 void ShowNotice(Game& g) {
-  g.platform->dialogs().ShowMessageBox(
+  ShowGameMessage(
+      g,
       "●お楽しみいただく前に\n\nこのソフトは「ダイレクトＸ」を使っています。\nほとんどのマシンでは「ダイレクトＸ」は正常に動きますが、\n\n極めて稀に「一部のマシン」と「ダイレクトＸ」の\n相性が悪い場合があります。\n\nもしプレイ中に以下の様な現象が出ましたら、\n「グラフィックス」の「ハードウェア・アクセラレータ」を\n「なし」にしてください。\n\n・ＭＰ３などの音が、途切れ途切れに鳴る\n・マウスを動かすと画像が乱れる\n・画像が正しく表示されない\n\nなお、繰り返しますが、\nほとんどのマシンでは問題は起こりませんので\n安心してプレイしてくださいね。\n"_sjv,
-      Title(g), MessageBoxKind::kOk);
+      MessageBoxKind::kOk);
 }
 
 void AskMp3Mode(Game& g) {
-  MessageBoxAnswer a = g.platform->dialogs().ShowMessageBox(
+  MessageBoxAnswer a = ShowGameMessage(
+      g,
       "●このゲームはＭＰ３を使用しています。\n\n殆どのマシンでは問題ありませんが、\nごく一部のマシンではＭＰ３の再生に\n問題がある場合があります。\n\n万一、グラフィック・アクセラレータを\n「なし」にしても問題が解決しなかった場合は\nＭＰ３の再生仕様を変えてプレイしてみてください。\n\n通常のＭＰ３再生仕様を使いますか？\n（特に問題がない場合は「はい」を押して下さい）\n"_sjv,
-      Title(g), MessageBoxKind::kYesNo);
+      MessageBoxKind::kYesNo);
   g.audio.mp3_mode = a == MessageBoxAnswer::kYes ? 1 : 0;
 }
 
 }  // namespace
+
+MessageBoxAnswer ShowGameMessage(Game& g, std::string_view text_sjis, MessageBoxKind kind) {
+  return g.platform->dialogs().ShowMessageBox(text_sjis, TextOf(g.config.game_title), kind);
+}
 
 void InitGame(Game& g) { CopyText(g.config.game_title, kDefaultTitle); }
 
@@ -45,12 +51,11 @@ int CheckFolderDepth(Game& g) {
     std::snprintf(first, sizeof first, "%s\n%s\n\n%s\n%s", "●このゲームのフォルダのある位置が深すぎるか、"_sj,
                   "間に長い名前のフォルダをはさんでいます。"_sj, "ゲームのフォルダを「ﾃﾞｽｸﾄｯﾌﾟ」などの"_sj,
                   "浅い階層に移動する事をお勧めします。"_sj);
-    g.platform->dialogs().ShowMessageBox(first, Title(g), MessageBoxKind::kOk);
+    ShowGameMessage(g, first, MessageBoxKind::kOk);
     char second[512];
     std::snprintf(second, sizeof second, "%s\n\n%s\n%s", "●安全のため終了します。"_sj,
-                  "終了後にゲームのフォルダを「ﾃﾞｽｸﾄｯﾌﾟ」などの"_sj,
-                  "浅い階層に移動してからプレイしてください。"_sj);
-    g.platform->dialogs().ShowMessageBox(second, Title(g), MessageBoxKind::kOk);
+                  "終了後にゲームのフォルダを「ﾃﾞｽｸﾄｯﾌﾟ」などの"_sj, "浅い階層に移動してからプレイしてください。"_sj);
+    ShowGameMessage(g, second, MessageBoxKind::kOk);
     return 0;
   }
   return 1;

@@ -15,9 +15,7 @@ namespace {
 
 constexpr std::string_view kFontFolder = "pikofont";
 
-void ShowBox(Game& g, std::string_view text) {
-  g.platform->dialogs().ShowMessageBox(text, TextOf(g.config.game_title), MessageBoxKind::kOk);
-}
+void ShowBox(Game& g, std::string_view text) { ShowGameMessage(g, text, MessageBoxKind::kOk); }
 
 bool EndsWithIgnoringCase(std::string_view name, std::string_view ending) {
   if (name.size() < ending.size()) return false;
@@ -62,12 +60,18 @@ int ChooseFace(std::string_view spec_line, char (&face)[kFaceNameBytes]) {
   return 2;
 }
 
+bool ReplaceFont(Game& g, int* font, std::string_view face, int height, std::string_view fallback_face) {
+  TextRenderer& text = g.platform->Text();
+  if (*font > kDefaultFont) text.DeleteFont(*font);
+  *font = text.CreateFont(face, height);
+  if (*font >= 0) return true;
+  *font = text.CreateFont(fallback_face, height);
+  return false;
+}
+
 void CreateTextFont(Game& g) {
   TextState& t = g.text;
-  TextRenderer& text = g.platform->Text();
-  if (t.text_font > kDefaultFont) text.DeleteFont(t.text_font);
-  t.text_font = text.CreateFont(TextOf(t.dialogue_face), t.font_size);
-  if (t.text_font < 0) t.text_font = text.CreateFont("ＭＳ Ｐゴシック"_sjv, t.font_size);
+  ReplaceFont(g, &t.text_font, TextOf(t.dialogue_face), t.font_size, "ＭＳ Ｐゴシック"_sjv);
 }
 
 void DeleteTextFont(Game& g) {
@@ -88,11 +92,7 @@ void SetTextFont(Game& g) {
     default:
       break;
   }
-  TextRenderer& text = g.platform->Text();
-  if (t.text_font > kDefaultFont) text.DeleteFont(t.text_font);
-  t.text_font = text.CreateFont(TextOf(t.dialogue_face), t.font_size);
-  if (t.text_font < 0) {
-    t.text_font = text.CreateFont(""_sjv, t.font_size);
+  if (!ReplaceFont(g, &t.text_font, TextOf(t.dialogue_face), t.font_size, ""_sjv)) {
     ReportScriptError(g, "フォント指定が間違っています"_sjv, TextOf(t.dialogue_face));
   }
 }

@@ -97,6 +97,10 @@ void RevealNextCharacter(Game& g);
 // 0 when it is empty; 1 for a Gothic or Mincho word (the face changes, the
 // font follows at the next style line); 2 when the line itself is the face.
 int ChooseFace(std::string_view spec_line, char (&face)[kFaceNameBytes]);
+// Puts a font of the face and height in place of *font (deleting the old
+// one); a face that cannot be made gives the fallback face instead, and
+// false.
+bool ReplaceFont(Game& g, int* font, std::string_view face, int height, std::string_view fallback_face);
 // Deletes the dialogue font and makes it again from the size and face.
 void CreateTextFont(Game& g);
 // Deletes the dialogue font, if one was made (shutdown).

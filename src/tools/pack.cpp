@@ -82,13 +82,12 @@ constexpr Kind kKinds[] = {
     {".scn", ".st1", Kind::kScenario},  {".txt", ".txt", Kind::kPlainText}, {".ini", ".ini", Kind::kPlainText},
     {".bmp", ".sb1", Kind::kAsStored},  {".jpg", ".sj1", Kind::kScrambled}, {".jpeg", ".sj1", Kind::kScrambled},
     {".wav", ".sw1", Kind::kAsStored},  {".mid", ".sm1", Kind::kAsStored},
+    // Movies play as they are, whatever their format.
+    {".mpg", ".sa1", Kind::kAsStored},  {".mpeg", ".sa1", Kind::kAsStored}, {".avi", ".sa1", Kind::kAsStored},
+    {".mov", ".sa1", Kind::kAsStored},  {".asf", ".sa1", Kind::kAsStored},  {".wmv", ".sa1", Kind::kAsStored},
 };
 
 }  // namespace
-
-void ScrambleBytes(std::string* bytes) {
-  for (char& c : *bytes) c = static_cast<char>(static_cast<unsigned char>(c) ^ kScenarioMask);
-}
 
 std::string PackScenario(const std::string& utf8, std::vector<std::string>* warnings) {
   std::string out = ConvertLines(utf8, "\n", warnings);

@@ -6,11 +6,9 @@
 #include <string>
 #include <vector>
 
-namespace piko {
+#include "base/scramble.h"
 
-// XORs every byte with the scenario mask (the same call scrambles and
-// unscrambles).
-void ScrambleBytes(std::string* bytes);
+namespace piko {
 
 // Authoring scenario text (UTF-8) to the stored form: CP932, LF line ends,
 // scrambled. Characters without a CP932 code are reported in `warnings`.
@@ -22,8 +20,7 @@ std::string PackPlainText(const std::string& utf8, std::vector<std::string>* war
 std::string UnpackPlainText(const std::string& sjis);
 
 // Whole folders. Returns false with a message on failure.
-bool PackFolder(const std::string& src, const std::string& dst, std::vector<std::string>* warnings,
-                std::string* error);
+bool PackFolder(const std::string& src, const std::string& dst, std::vector<std::string>* warnings, std::string* error);
 bool UnpackFolder(const std::string& src, const std::string& dst, std::string* error);
 
 }  // namespace piko

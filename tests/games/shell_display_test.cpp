@@ -143,6 +143,8 @@ TEST(Demo, PlaysHeadlessToItsEnd) {
   ASSERT_FALSE(err.empty());
   EXPECT_EQ(err.back().rfind("error start.st1:", 0), 0u) << r.err;
   EXPECT_NE(err.back().find(": シナリオが終了しました。 | 始めから実行します。"), std::string::npos) << r.err;
+  // Its movie, made by the build, opens.
+  EXPECT_EQ(r.err.find("message-box:"), std::string::npos) << r.err;
 }
 
 }  // namespace

@@ -34,6 +34,7 @@ TEST(Pack, FoldersRoundTrip) {
   folder.WriteBytes("src/絵/bg.jpg", "\xFF\xD8jpeg");
   folder.WriteBytes("src/絵/fg.bmp", "BMxx");
   folder.WriteBytes("src/other.dat", "raw");
+  folder.WriteBytes("src/movie/op.mpg", std::string("\0\0\1\xBA", 4));
   std::vector<std::string> warnings;
   std::string error;
   ASSERT_TRUE(PackFolder(folder.path() + "/src", folder.path() + "/game", &warnings, &error)) << error;
@@ -41,9 +42,10 @@ TEST(Pack, FoldersRoundTrip) {
   EXPECT_EQ(ReadFileText(folder.path() + "/game/絵/bg.sj1"), std::string("\x18\x3F\x8D\x97\x82\x80", 6));
   EXPECT_EQ(ReadFileText(folder.path() + "/game/絵/fg.sb1"), "BMxx");
   EXPECT_EQ(ReadFileText(folder.path() + "/game/other.dat"), "raw");
+  EXPECT_EQ(ReadFileText(folder.path() + "/game/movie/op.sa1"), std::string("\0\0\1\xBA", 4));
   ASSERT_TRUE(fs::exists(folder.path() + "/game/start.st1"));
   ASSERT_TRUE(UnpackFolder(folder.path() + "/game", folder.path() + "/back", &error)) << error;
-  for (const char* name : {"start.scn", "piko.ini", "絵/bg.jpg", "絵/fg.bmp", "other.dat"}) {
+  for (const char* name : {"start.scn", "piko.ini", "絵/bg.jpg", "絵/fg.bmp", "other.dat", "movie/op.mpg"}) {
     EXPECT_EQ(ReadFileText(folder.path() + "/back/" + name), ReadFileText(folder.path() + "/src/" + name)) << name;
   }
   EXPECT_FALSE(PackFolder(folder.path() + "/missing", folder.path() + "/x", &warnings, &error));

@@ -1,7 +1,8 @@
+#include "base/text_search.h"
+
 #include <cstring>
 
 #include "base/sjis.h"
-#include "script/script.h"
 
 namespace piko {
 
