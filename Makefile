@@ -5,7 +5,11 @@ BENCH_BUILD ?= build-bench
 TSAN_BUILD ?= build-tsan
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build run test check tsan bench clean
+FUZZ_SECONDS ?= 600
+FUZZ_CORPUS ?= $(HOME)/.cache/piko-fuzz
+FUZZ_PARALLEL ?= 1
+
+.PHONY: all deps build run test check check-build fuzz fuzz-seeds tsan tsan-audio bench clean
 
 all: build
 
@@ -32,12 +36,25 @@ test: build
 
 # The same tests in a clang build with AddressSanitizer and
 # UndefinedBehaviorSanitizer, and a short run of every fuzz target.
-check: deps
+check: check-build
+	cd $(CHECK_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest --output-on-failure -j $(JOBS)
+
+check-build: deps
 	CC=clang-14 CXX=clang++-14 cmake -S . -B $(CHECK_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DPIKO_SANITIZE=ON -DPIKO_FUZZ=ON
 	cmake --build $(CHECK_BUILD) -j $(JOBS)
-	cd $(CHECK_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-	  ctest --output-on-failure -j $(JOBS)
+
+# Every fuzz target for FUZZ_SECONDS each (ten minutes by default), FUZZ_PARALLEL
+# at a time, at the lowest priority. The grown corpora and any crashes stay
+# in FUZZ_CORPUS, outside the tree.
+fuzz: check-build
+	scripts/fuzz.sh $(CHECK_BUILD) $(FUZZ_SECONDS) $(FUZZ_CORPUS) $(FUZZ_PARALLEL)
+
+# Rewrites the committed seed corpora and the dictionaries (fuzz/corpus, fuzz/dict).
+fuzz-seeds: build
+	cmake --build $(BUILD) -j $(JOBS) --target piko_fuzz_seeds
+	./$(BUILD)/piko_fuzz_seeds . $(BUILD)
 
 # The audio threads (a device thread rendering while the main thread drives
 # the devices) under ThreadSanitizer.

@@ -6,9 +6,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <new>
 #include <string>
 #include <vector>
 
@@ -20,52 +17,7 @@ namespace {
 
 using piko::operator""_sjv;
 
-const std::string& FuzzFolder() {
-  // In memory where that is possible: every run writes and syncs files.
-  static const std::string folder = [] {
-    char in_memory[] = "/dev/shm/piko-fuzz-XXXXXX";
-    char on_disk[] = "/tmp/piko-fuzz-XXXXXX";
-    char* made = ::mkdtemp(in_memory);
-    if (!made) made = ::mkdtemp(on_disk);
-    if (!made) std::abort();
-    return std::string(made);
-  }();
-  // Registered after the name is made, so it runs before the name is gone;
-  // memory is not given back by itself.
-  static const bool removed_at_exit = std::atexit([] {
-                                        std::error_code ignored;
-                                        std::filesystem::remove_all(FuzzFolder(), ignored);
-                                      }) == 0;
-  (void)removed_at_exit;
-  return folder;
-}
-
-// The game folder is the current directory while a game plays; the fuzzer's
-// own files are written from where it was started.
-struct InGameFolder {
-  char previous[4096];
-  InGameFolder() {
-    if (!::getcwd(previous, sizeof previous) || ::chdir(FuzzFolder().c_str()) != 0) std::abort();
-  }
-  ~InGameFolder() {
-    if (::chdir(previous) != 0) std::abort();
-  }
-};
-
-void WriteFile(const char* name, const std::string& bytes) {
-  FILE* f = std::fopen(name, "wb");
-  if (!f) return;
-  std::fwrite(bytes.data(), 1, bytes.size(), f);
-  std::fclose(f);
-}
-
-// A new game in the same storage each run: the record is megabytes, and
-// fresh pages for it would cost more than the run itself.
-piko::Game& FreshGame() {
-  static piko::Game* game = new piko::Game();
-  game->~Game();
-  return *new (game) piko::Game();
-}
+void WriteFile(const char* name, const std::string& bytes) { piko::WriteFuzzFile(name, bytes.data(), bytes.size()); }
 
 std::string Masked(std::string bytes) {
   for (char& c : bytes) c = static_cast<char>(static_cast<unsigned char>(c) ^ piko::kScenarioMask);
@@ -138,7 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       edited ? EditedSave(data + 1, size - 1) : std::string(reinterpret_cast<const char*>(data + 1), size - 1);
   if (scrambled) save = Masked(save);
 
-  InGameFolder in_folder;
+  piko::InFuzzFolder in_folder;
   ::unlink("save2");
   ::unlink("LOD_D_DMY");
   WriteFile("start.st1", StartScenario(restore));
@@ -146,7 +98,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   WriteFile("save1", save);
 
   piko::QuietPlatform platform;
-  piko::Game& g = FreshGame();
+  piko::Game& g = piko::Fresh<piko::Game>();
   g.platform = &platform;
   piko::InitGame(g);
   // No display: the reader never draws, and the surfaces would cost most

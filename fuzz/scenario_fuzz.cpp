@@ -1,63 +1,136 @@
-// Loads arbitrary bytes as a scenario and plays a few thousand Frame ticks,
-// clicking whenever the game waits.
-#include <unistd.h>
-
+// Plays arbitrary bytes as the start scenario: a fresh game each run, no
+// window and no fonts, at most a few thousand Frame ticks. Bytes after the
+// first "\0EV\0" are the player's input, three bytes an event (what, after
+// how many ticks, where or which key); an event comes earlier when the game
+// waits only for input, and once they are used up every such wait is
+// clicked away. The folder also holds a picture, a sub-scenario, a save and
+// a font folder for the script to name.
 #include <cstdio>
-#include <cstdlib>
-#include <memory>
 #include <string>
+#include <string_view>
 
+#include "base/sjis.h"
 #include "fuzz/quiet_platform.h"
 #include "shell/game.h"
 
 namespace {
 
-const std::string& FuzzFolder() {
-  static const std::string folder = [] {
-    char tmpl[] = "/tmp/piko-fuzz-XXXXXX";
-    char* made = ::mkdtemp(tmpl);
-    if (!made) std::abort();
-    return std::string(made);
-  }();
-  return folder;
+using piko::operator""_sjv;
+constexpr std::string_view kEventMark("\0EV\0", 4);
+constexpr int kTicks = 3000;
+// A waiting tick composes the whole frame, a hundred times the cost of a
+// line: these bound a run, not the lines.
+constexpr int kWaitingTicks = 16;
+constexpr piko::Key kKeys[] = {piko::Key::kEnter, piko::Key::kSpace, piko::Key::kEscape,
+                               piko::Key::kCtrl,  piko::Key::kShift, piko::Key::kUp,
+                               piko::Key::kDown,  piko::Key::kF1,    piko::Key::kOther};
+
+std::string Masked(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = static_cast<char>(static_cast<unsigned char>(c) ^ piko::kScenarioMask);
+  return out;
 }
 
-// The game folder is the current directory while a game plays; the fuzzer's
-// own files are written from where it was started.
-struct InGameFolder {
-  char previous[4096];
-  InGameFolder() {
-    if (!::getcwd(previous, sizeof previous) || ::chdir(FuzzFolder().c_str()) != 0) std::abort();
+// A 4x2 24-bit BMP: enough for every picture command to load something.
+std::string SmallBmp() {
+  const unsigned char header[54] = {'B', 'M', 78, 0, 0, 0, 0, 0, 0, 0,  54, 0, 0, 0, 40, 0,  0, 0, 4,
+                                    0,   0,   0,  2, 0, 0, 0, 1, 0, 24, 0,  0, 0, 0, 0,  24, 0, 0, 0};
+  std::string out(reinterpret_cast<const char*>(header), sizeof header);
+  for (int i = 0; i < 24; ++i) out.push_back(static_cast<char>(i * 37));
+  return out;
+}
+
+void MakeFolderOnce() {
+  static bool made = false;
+  if (made) return;
+  made = true;
+  std::string bmp = SmallBmp();
+  for (const char* name : {"a.sb1", "mask.sb1", "anime.sb1"}) piko::WriteFuzzFile(name, bmp.data(), bmp.size());
+  std::string sub;
+  sub = Masked("// sub\n＃リターン\n"_sjv);
+  piko::WriteFuzzFile("sub.st1", sub.data(), sub.size());
+}
+
+piko::InputEvent EventOf(const uint8_t* e) {
+  piko::InputEvent event;
+  const int x = e[2] * 5 % 640, y = e[2] * 3 % 480;
+  switch (e[0] % 5) {
+    case 0:
+      event.type = piko::InputEvent::Type::kLeftDown;
+      break;
+    case 1:
+      event.type = piko::InputEvent::Type::kRightDown;
+      break;
+    case 2:
+      event.type = piko::InputEvent::Type::kMouseMove;
+      break;
+    case 3:
+      event.type = piko::InputEvent::Type::kKeyDown;
+      event.key = kKeys[e[2] % std::size(kKeys)];
+      event.code = 'A' + e[2] % 26;
+      return event;
+    default:
+      event.type = piko::InputEvent::Type::kText;
+      event.text = std::string(1, static_cast<char>('a' + e[2] % 26));
+      return event;
   }
-  ~InGameFolder() {
-    if (::chdir(previous) != 0) std::abort();
-  }
-};
+  event.x = x;
+  event.y = y;
+  return event;
+}
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  InGameFolder in_folder;
-  FILE* f = std::fopen("start.st1", "wb");
-  if (!f) return 0;
-  std::fwrite(data, 1, size, f);
-  std::fclose(f);
+  std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  size_t mark = bytes.find(kEventMark);
+  std::string_view scenario = bytes.substr(0, mark);
+  std::string_view events = mark == std::string_view::npos ? std::string_view() : bytes.substr(mark + 4);
 
-  piko::QuietPlatform platform;
-  auto game = std::make_unique<piko::Game>();
-  piko::Game& g = *game;
+  piko::InFuzzFolder in_folder;
+  MakeFolderOnce();
+  std::string masked = Masked(scenario);
+  piko::WriteFuzzFile("start.st1", masked.data(), masked.size());
+
+  piko::QuietPlatform& platform = piko::Fresh<piko::QuietPlatform>();
+  platform.tick_ms = 100;  // time waits and fades end within the ticks
+  piko::Game& g = piko::Fresh<piko::Game>();
   g.platform = &platform;
   piko::InitGame(g);
+  g.shell.window_mode = 1;
   if (!piko::StartUp(g)) return 0;
   g.shell.stop_at_scenario_end = 1;  // one pass through the scenario is enough
-  piko::InputEvent click;
-  click.type = piko::InputEvent::Type::kLeftDown;
-  for (int tick = 0; tick < 3000 && !g.shell.quit_requested; ++tick) {
+
+  size_t next = 0;
+  int due = events.size() >= 3 ? static_cast<uint8_t>(events[1]) : 0;
+  int waiting = 0, answers = 0;
+  for (int tick = 0; tick < kTicks && waiting < kWaitingTicks && !g.shell.quit_requested; ++tick) {
     piko::InputEvent e;
     if (platform.PeekEvent(&e)) piko::HandleWindowEvent(g, e);
     bool executed = piko::FrameTick(g);
     platform.AfterFrameTick(!executed);
-    if (!executed && piko::WaitsOnlyForInput(g)) piko::HandleWindowEvent(g, click);
+    waiting += executed ? 0 : 1;
+    bool input_wait = !executed && piko::WaitsOnlyForInput(g);
+    if (next + 3 <= events.size()) {
+      if (--due > 0 && !input_wait) continue;
+      e = EventOf(reinterpret_cast<const uint8_t*>(events.data() + next));
+      next += 3;
+      if (next + 3 <= events.size()) due = static_cast<uint8_t>(events[next + 1]);
+      if (e.type == piko::InputEvent::Type::kText && g.shell.text_input_open) {
+        piko::HandleTextInputEvent(g, e);
+      } else if (e.type != piko::InputEvent::Type::kText) {
+        piko::HandleWindowEvent(g, e);
+      }
+    } else if (input_wait) {
+      // Clicks down the screen, so that menus get an item chosen, and Enter.
+      piko::InputEvent answer;
+      answer.type = ++answers % 3 ? piko::InputEvent::Type::kLeftDown : piko::InputEvent::Type::kKeyDown;
+      answer.key = piko::Key::kEnter;
+      answer.x = 320;
+      answer.y = 40 + answers * 37 % 400;
+      piko::HandleWindowEvent(g, answer);
+    }
   }
+  piko::Shutdown(g);
   return 0;
 }

@@ -28,7 +28,7 @@ std::string ChooseGameFolder(const piko::Options& o) {
     self[n] = '\0';
     std::string dir(self);
     dir.erase(dir.rfind('/') + 1);
-    if (piko::ProbeGamePath(piko::SjisFromUtf8(dir + "start.st1")) == 2) return dir;
+    if (piko::GameFiles(dir).Probe("start.st1") == 2) return dir;
   }
   return ".";
 }
@@ -114,6 +114,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "piko: cannot enter the game folder %s\n", folder.c_str());
     return 1;
   }
+
+  piko::CurrentGameFiles().set_allow_outside_reads(o.allow_outside);
 
   piko::AudioSettings audio;
   audio.volume = o.volume;

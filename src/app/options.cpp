@@ -8,7 +8,7 @@ namespace piko {
 
 const char* UsageText() {
   return "usage: piko [--window | --fullscreen] [--pixel-format 565|555] [--volume N] [--mute]\n"
-         "            [--soundfont FILE] [--log FILE] [GAME_DIR]\n"
+         "            [--soundfont FILE] [--log FILE] [--allow-outside] [GAME_DIR]\n"
          "       piko --headless [--input FILE] [--trace FILE] [--screenshot FILE] [--dump-vars FILE]\n"
          "                       [--max-ms N] [--answer yes|no] [--loop] [--errors-wait]\n"
          "                       [--audio-out FILE.wav] [--soundfont FILE] [--wave-devices N] [GAME_DIR]\n"
@@ -135,6 +135,8 @@ bool ParseOptions(int argc, char** argv, Options* o, std::string* error) {
       o->volume = static_cast<int>(n);
     } else if (a == "--loop") {
       o->loop = true;
+    } else if (a == "--allow-outside") {
+      o->allow_outside = true;
     } else if (a == "--errors-wait") {
       o->errors_wait = true;
     } else if (a == "--window" || a == "--fullscreen") {

@@ -19,6 +19,7 @@ struct Options {
   int wave_devices = 2;
   int window_mode = -1;  // -1: as piko.ini says; 1 window; 0 full screen
   bool pixel_format_555 = false;
+  bool allow_outside = false;  // the game may read files outside its folder
   std::string audio_out;  // headless: the mix as a WAVE file
   int volume = 100;       // 0..100
   bool mute = false;

@@ -74,7 +74,9 @@ struct SurfaceSink : RowSink {
   explicit SurfaceSink(Surface* s) : surface(s) {
     for (unsigned i = 0; i < 256; ++i) gray_pixels[i] = PackPixel(s->format, i, i, i);
   }
-  bool Start(int, int) override { return true; }
+  // Drawn straight into the surface, yet decoded whole: a picture the
+  // bitmap path refuses would take minutes here.
+  bool Start(int width, int height) override { return static_cast<long long>(width) * height <= kMaxPicturePixels; }
   void Row(int n, const JSAMPLE* s, int width, bool gray) override {
     if (n >= surface->height) return;
     uint16_t* row = surface->Row(n);

@@ -1,10 +1,13 @@
 #include "platform/files.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -66,6 +69,19 @@ std::string ResolveComponent(const std::string& dir, std::string_view component_
   return Join(dir, utf8);
 }
 
+// The non-empty components of a "/"-separated name.
+std::vector<std::string> SplitComponents(std::string_view name) {
+  std::vector<std::string> parts;
+  size_t pos = 0;
+  while (pos <= name.size()) {
+    size_t slash = name.find('/', pos);
+    if (slash == std::string_view::npos) slash = name.size();
+    if (slash > pos) parts.emplace_back(name.substr(pos, slash - pos));
+    pos = slash + 1;
+  }
+  return parts;
+}
+
 }  // namespace
 
 int GetTextModeByte(FILE* f) {
@@ -96,53 +112,155 @@ std::string SlashesFromBackslashes(std::string_view name) {
   return out;
 }
 
-std::string ResolveGamePath(std::string_view name_sjis) {
+std::string GameFiles::FolderPath() const {
+  std::string physical = PhysicalRoot();
+  return physical.empty() ? physical : SjisFromUtf8(physical);
+}
+
+std::string GameFiles::PhysicalRoot() const {
+  char* real = ::realpath(root_.empty() ? "." : root_.c_str(), nullptr);
+  if (!real) return {};
+  std::string out(real);
+  std::free(real);
+  return out;
+}
+
+// True when writing to `path` would reach a file outside the game folder:
+// through a symbolic link among its folders, or through the file itself
+// being a link that leads out (or nowhere yet, to be made wherever it says).
+bool GameFiles::LeadsOutside(const std::string& path) const {
+  const std::string root = PhysicalRoot();
+  if (root.empty()) return true;
+  auto inside = [&](const char* real) {
+    std::string_view r(real);
+    return r == root ||
+           (r.size() > root.size() && r.substr(0, root.size()) == root && (root == "/" || r[root.size()] == '/'));
+  };
+  std::string existing = path;
+  struct stat st;
+  if (::lstat(path.c_str(), &st) != 0) {
+    size_t slash = path.rfind('/');
+    existing = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  }
+  char* real = ::realpath(existing.c_str(), nullptr);
+  if (!real) return true;
+  bool out = !inside(real);
+  std::free(real);
+  return out;
+}
+
+std::string GameFiles::Resolve(std::string_view name_sjis, Access access) const {
+  if (name_sjis.empty()) return {};
+  const bool outside_ok = access == Access::kRead && allow_outside_reads_;
   std::string name = SlashesFromBackslashes(name_sjis);
-  std::string path;
-  size_t pos = 0;
-  if (!name.empty() && name[0] == '/') {
-    path = "/";
-    pos = 1;
+  // A drive letter names nothing here.
+  if (name.size() >= 2 && name[1] == ':' && std::isalpha(static_cast<unsigned char>(name[0]))) return {};
+
+  std::string relative = name;
+  if (name[0] == '/') {
+    // The old player made many names from the game folder's own path.
+    std::string folder = FolderPath();
+    if (!folder.empty() &&
+        (name == folder || (name.size() > folder.size() && name.compare(0, folder.size(), folder) == 0 &&
+                            (folder == "/" || name[folder.size()] == '/')))) {
+      relative = name.substr(folder.size());
+    } else if (outside_ok) {
+      std::string path = "/";
+      for (const std::string& part : SplitComponents(name)) path = ResolveComponent(path, part);
+      return path;
+    } else {
+      return {};
+    }
   }
-  while (pos <= name.size()) {
-    size_t slash = name.find('/', pos);
-    if (slash == std::string::npos) slash = name.size();
-    std::string_view comp(name.data() + pos, slash - pos);
-    if (!comp.empty()) path = ResolveComponent(path, comp);
-    pos = slash + 1;
+
+  // ".." steps are taken by name, as Windows takes them: a step back from
+  // a folder reached through a link lands where the name says.
+  std::vector<std::string> parts;
+  for (std::string& part : SplitComponents(relative)) {
+    if (part == ".") continue;
+    if (part != "..") {
+      parts.push_back(std::move(part));
+    } else if (!parts.empty()) {
+      parts.pop_back();
+    } else if (outside_ok) {
+      parts.push_back(std::move(part));  // allowed out: the step stays
+    } else {
+      return {};
+    }
   }
+  std::string path = root_;
+  for (const std::string& part : parts) path = ResolveComponent(path, part);
+  if (path.empty()) path = ".";
+  if (access == Access::kWrite && LeadsOutside(path)) return {};
   return path;
 }
 
-int ProbeGamePath(std::string_view name_sjis) {
-  if (name_sjis.empty()) return 0;
-  std::string path = ResolveGamePath(name_sjis);
+int GameFiles::Probe(std::string_view name_sjis) const {
+  std::string path = Resolve(name_sjis, Access::kRead);
   struct stat st;
-  if (::stat(path.c_str(), &st) != 0) return 0;
+  if (path.empty() || ::stat(path.c_str(), &st) != 0) return 0;
   return S_ISDIR(st.st_mode) ? 1 : 2;
 }
 
-FILE* OpenGameFile(std::string_view name_sjis, const char* mode) {
-  if (name_sjis.empty()) return nullptr;
-  std::string path = ResolveGamePath(name_sjis);
+FILE* GameFiles::Open(std::string_view name_sjis, const char* mode) const {
+  const bool writes = std::strpbrk(mode, "wa+") != nullptr;
+  std::string path = Resolve(name_sjis, writes ? Access::kWrite : Access::kRead);
+  if (path.empty()) return nullptr;
+  FILE* f = std::fopen(path.c_str(), mode);
+  if (!f) return nullptr;
+  // Tested on the open file: a file replaced by a folder between an
+  // existence test and this open is not read as one.
   struct stat st;
-  if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return nullptr;
-  return std::fopen(path.c_str(), mode);
+  if (::fstat(::fileno(f), &st) != 0 || S_ISDIR(st.st_mode)) {
+    std::fclose(f);
+    return nullptr;
+  }
+  return f;
 }
 
-bool DeleteGameFile(std::string_view name_sjis) {
-  if (name_sjis.empty()) return false;
-  return ::unlink(ResolveGamePath(name_sjis).c_str()) == 0;
+bool GameFiles::Delete(std::string_view name_sjis) const {
+  std::string path = Resolve(name_sjis, Access::kWrite);
+  return !path.empty() && ::unlink(path.c_str()) == 0;
 }
 
-bool RenameGameFile(std::string_view from_sjis, std::string_view to_sjis) {
-  return std::rename(ResolveGamePath(from_sjis).c_str(), ResolveGamePath(to_sjis).c_str()) == 0;
+bool GameFiles::Rename(std::string_view from_sjis, std::string_view to_sjis) const {
+  std::string from = Resolve(from_sjis, Access::kWrite);
+  std::string to = Resolve(to_sjis, Access::kWrite);
+  return !from.empty() && !to.empty() && std::rename(from.c_str(), to.c_str()) == 0;
 }
 
-bool ListGameFolder(std::string_view folder_sjis, std::vector<FolderEntry>* entries) {
+GameFiles::WriteResult GameFiles::WriteSynced(std::string_view name_sjis, std::string_view bytes) const {
+  FILE* f = Open(name_sjis, "wb");
+  if (!f) return WriteResult::kOpenFailed;
+  bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size() && std::fflush(f) == 0;
+  // Complete means on the disk, not only handed to the system.
+  bool synced = written && ::fsync(::fileno(f)) == 0;
+  bool closed = std::fclose(f) == 0;
+  if (written && synced && closed) return WriteResult::kDone;
+  Delete(name_sjis);
+  return written ? WriteResult::kCloseFailed : WriteResult::kWriteFailed;
+}
+
+bool GameFiles::Replace(std::string_view fresh_sjis, std::string_view target_sjis) const {
+  std::string fresh = Resolve(fresh_sjis, Access::kWrite);
+  std::string target = Resolve(target_sjis, Access::kWrite);
+  if (fresh.empty() || target.empty() || std::rename(fresh.c_str(), target.c_str()) != 0) return false;
+  // The rename itself is on the disk once the folder is.
+  size_t slash = target.rfind('/');
+  std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
+  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+  if (fd >= 0) {
+    ::fsync(fd);
+    ::close(fd);
+  }
+  return true;
+}
+
+bool GameFiles::List(std::string_view folder_sjis, std::vector<FolderEntry>* entries) const {
   entries->clear();
-  std::string path = ResolveGamePath(folder_sjis);
-  DIR* d = ::opendir(path.empty() ? "." : path.c_str());
+  std::string path = folder_sjis.empty() ? (root_.empty() ? "." : root_) : Resolve(folder_sjis, Access::kRead);
+  if (path.empty()) return false;
+  DIR* d = ::opendir(path.c_str());
   if (!d) return false;
   std::vector<FolderEntry> found;
   while (struct dirent* e = ::readdir(d)) {
@@ -176,6 +294,24 @@ bool ListGameFolder(std::string_view folder_sjis, std::vector<FolderEntry>* entr
   entries->push_back({"..", true});
   entries->insert(entries->end(), found.begin(), found.end());
   return true;
+}
+
+GameFiles& CurrentGameFiles() {
+  static GameFiles files;
+  return files;
+}
+
+std::string ResolveGamePath(std::string_view name_sjis) {
+  return CurrentGameFiles().Resolve(name_sjis, GameFiles::Access::kRead);
+}
+int ProbeGamePath(std::string_view name_sjis) { return CurrentGameFiles().Probe(name_sjis); }
+FILE* OpenGameFile(std::string_view name_sjis, const char* mode) { return CurrentGameFiles().Open(name_sjis, mode); }
+bool DeleteGameFile(std::string_view name_sjis) { return CurrentGameFiles().Delete(name_sjis); }
+bool RenameGameFile(std::string_view from_sjis, std::string_view to_sjis) {
+  return CurrentGameFiles().Rename(from_sjis, to_sjis);
+}
+bool ListGameFolder(std::string_view folder_sjis, std::vector<FolderEntry>* entries) {
+  return CurrentGameFiles().List(folder_sjis, entries);
 }
 
 }  // namespace piko

@@ -4,9 +4,68 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <memory>
+#include <mutex>
+#include <utility>
+#include <vector>
 
 namespace piko {
+
+namespace {
+
+// Released buffers of surface size, kept for the next surface of that size.
+struct PixelPool {
+  std::mutex mutex;
+  std::vector<std::pair<size_t, uint16_t*>> blocks;
+  size_t bytes = 0;
+};
+PixelPool& Pool() {
+  static PixelPool* pool = new PixelPool();  // never destroyed: buffers may be freed at exit
+  return *pool;
+}
+constexpr size_t kPooledMinimum = 64 * 1024;
+constexpr size_t kPoolBytes = 32 << 20;
+
+}  // namespace
+
+uint16_t* PixelBuffer::Allocate(size_t n) {
+  if (n == 0) return nullptr;
+  if (n * sizeof(uint16_t) >= kPooledMinimum) {
+    PixelPool& pool = Pool();
+    std::unique_lock lock(pool.mutex);
+    for (auto it = pool.blocks.begin(); it != pool.blocks.end(); ++it) {
+      if (it->first != n) continue;
+      uint16_t* p = it->second;
+      pool.blocks.erase(it);
+      pool.bytes -= n * sizeof(uint16_t);
+      lock.unlock();
+      std::memset(p, 0, n * sizeof(uint16_t));
+      // The size travels in front of the pixels, for the release.
+      return p;
+    }
+  }
+  void* p = std::calloc(n + 4, sizeof(uint16_t));
+  if (!p) throw std::bad_alloc();
+  std::memcpy(p, &n, sizeof n);
+  return static_cast<uint16_t*>(p) + 4;
+}
+
+void PixelBuffer::Free::operator()(uint16_t* p) const {
+  uint16_t* block = p - 4;
+  size_t n;
+  std::memcpy(&n, block, sizeof n);
+  if (n * sizeof(uint16_t) >= kPooledMinimum) {
+    PixelPool& pool = Pool();
+    std::lock_guard lock(pool.mutex);
+    if (pool.bytes + n * sizeof(uint16_t) <= kPoolBytes) {
+      pool.blocks.emplace_back(n, p);
+      pool.bytes += n * sizeof(uint16_t);
+      return;
+    }
+  }
+  std::free(block);
+}
 
 bool ClipCopy(int src_w, int src_h, int dst_w, int dst_h, int* sx, int* sy, int* w, int* h, int* dx, int* dy) {
   if (*sx < 0) {

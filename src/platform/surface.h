@@ -2,11 +2,56 @@
 // original player. Pixels are RGB 5-6-5 by default or 5-5-5 (for tests).
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace piko {
+
+// Zeroed pixel storage. The 25 work surfaces take 12 MB; a game that is
+// started again and again (tests, fuzzing) gets back storage it released
+// instead of fresh pages, which cost far more to fault in than to clear.
+class PixelBuffer {
+ public:
+  PixelBuffer() = default;
+  explicit PixelBuffer(size_t n) : data_(Allocate(n)), size_(n) {}
+  PixelBuffer(const PixelBuffer& other) : PixelBuffer(other.size_) { std::copy(other.begin(), other.end(), begin()); }
+  PixelBuffer(PixelBuffer&& other) noexcept : data_(std::move(other.data_)), size_(std::exchange(other.size_, 0)) {}
+  PixelBuffer& operator=(PixelBuffer other) noexcept {
+    std::swap(data_, other.data_);
+    std::swap(size_, other.size_);
+    return *this;
+  }
+
+  uint16_t* data() { return data_.get(); }
+  const uint16_t* data() const { return data_.get(); }
+  size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  uint16_t* begin() { return data(); }
+  uint16_t* end() { return data() + size_; }
+  const uint16_t* begin() const { return data(); }
+  const uint16_t* end() const { return data() + size_; }
+  uint16_t& operator[](size_t i) { return data_[i]; }
+  uint16_t operator[](size_t i) const { return data_[i]; }
+  void assign(size_t n, uint16_t value) {
+    if (n != size_) *this = PixelBuffer(n);
+    std::fill(begin(), end(), value);
+  }
+  bool operator==(const PixelBuffer& other) const { return std::equal(begin(), end(), other.begin(), other.end()); }
+
+ private:
+  struct Free {
+    void operator()(uint16_t* p) const;
+  };
+  static uint16_t* Allocate(size_t n);
+  std::unique_ptr<uint16_t[], Free> data_;
+  size_t size_ = 0;
+};
 
 enum class PixelFormat { kRgb565, kRgb555 };
 
@@ -14,14 +59,14 @@ struct Surface {
   int width = 0;
   int height = 0;
   PixelFormat format = PixelFormat::kRgb565;
-  std::vector<uint16_t> pixels;  // width * height, rows top to bottom
+  PixelBuffer pixels;  // width * height, rows top to bottom
   // Source colour key: pixels equal to colour_key are transparent in keyed
   // copies (DirectDraw's low and high key values were always the same).
   bool keyed = false;
   uint16_t colour_key = 0;
 
   Surface() = default;
-  Surface(int w, int h, PixelFormat f) : width(w), height(h), format(f), pixels(static_cast<size_t>(w) * h, 0) {}
+  Surface(int w, int h, PixelFormat f) : width(w), height(h), format(f), pixels(static_cast<size_t>(w) * h) {}
 
   uint16_t* Row(int y) { return pixels.data() + static_cast<size_t>(y) * width; }
   const uint16_t* Row(int y) const { return pixels.data() + static_cast<size_t>(y) * width; }

@@ -1,7 +1,5 @@
 // The save file: writing it whole beside its target and renaming it into
 // place, and reading it back with every check made before anything changes.
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
 #include <climits>
@@ -83,10 +81,6 @@ struct SavedStack {
     std::memcpy(s.call_stack_return_lines, return_lines.get(), sizeof s.call_stack_return_lines);
   }
 };
-
-bool WriteWhole(FILE* f, const std::string& text) {
-  return std::fwrite(text.data(), 1, text.size(), f) == text.size() && std::fflush(f) == 0;
-}
 
 }  // namespace
 
@@ -173,42 +167,40 @@ std::string FormatSaveFile(const Game& g) {
 }
 
 int write_save_file(Game& g, std::string_view name) {
+  const GameFiles& files = CurrentGameFiles();
   const std::string path = SavePath(g, name);
   const std::string fresh = path + std::string(kNewSaveSuffix);
   const bool scrambled = g.save.scrambled_saves != 0;
   const std::string plain = scrambled ? SavePath(g, kSaveScratchName) : fresh;
   const std::string text = FormatSaveFile(g);
 
-  FILE* f = OpenGameFile(plain, "wb");
-  if (!f) {
-    ReportScriptError(g, "ファイルのオープンに失敗しました"_sjv, scrambled ? std::string_view(plain) : path);
-    return 0;
+  switch (files.WriteSynced(plain, text)) {
+    case GameFiles::WriteResult::kDone:
+      break;
+    case GameFiles::WriteResult::kOpenFailed:
+      ReportScriptError(g, "ファイルのオープンに失敗しました"_sjv, scrambled ? std::string_view(plain) : path);
+      return 0;
+    case GameFiles::WriteResult::kWriteFailed:
+      ReportScriptError(g, "書き込みエラー発生"_sjv, "何らかのマシントラブルが考えられます"_sjv);
+      return 0;
+    case GameFiles::WriteResult::kCloseFailed:
+      ReportScriptError(g, "ファイルをクローズできません"_sjv, "何らかのマシントラブルと考えられます"_sjv);
+      return 0;
   }
-  bool written = WriteWhole(f, text);
-  if (!written) ReportScriptError(g, "書き込みエラー発生"_sjv, "何らかのマシントラブルが考えられます"_sjv);
-  // Complete means on the disk, not only handed to the system.
-  bool synced = written && ::fsync(::fileno(f)) == 0;
-  bool closed = std::fclose(f) == 0;
-  if (!closed || (written && !synced)) {
-    ReportScriptError(g, "ファイルをクローズできません"_sjv, "何らかのマシントラブルと考えられます"_sjv);
-  }
-  if (!written || !synced || !closed) {
-    DeleteGameFile(plain);
-    return 0;
-  }
-
   if (scrambled) {
-    int copied = UnscrambleFile(plain, fresh);
-    DeleteGameFile(plain);
+    // The scrambled copy is as complete on the disk as the plain one was.
+    std::string masked = text;
+    for (char& c : masked) c = static_cast<char>(static_cast<unsigned char>(c) ^ kPictureMask);
+    bool copied = files.WriteSynced(fresh, masked) == GameFiles::WriteResult::kDone;
+    files.Delete(plain);
     if (!copied) {
-      DeleteGameFile(fresh);
       ReportScriptError(g, "ファイルのオープンに失敗しました"_sjv, path);
       return 0;
     }
   }
   // The old save is replaced only now, by the complete new one.
-  if (!RenameGameFile(fresh, path)) {
-    DeleteGameFile(fresh);
+  if (!files.Replace(fresh, path)) {
+    files.Delete(fresh);
     ReportScriptError(g, "ファイルのオープンに失敗しました"_sjv, path);
     return 0;
   }

@@ -1,7 +1,5 @@
 // Program start: the game folder, the start-up questions and notices, the
 // window and display, the start scenario, and then the message loop.
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -9,6 +7,7 @@
 
 #include "base/fixed_text.h"
 #include "base/sjis.h"
+#include "platform/files.h"
 #include "shell/game.h"
 
 namespace piko {
@@ -43,9 +42,7 @@ MessageBoxAnswer ShowGameMessage(Game& g, std::string_view text_sjis, MessageBox
 void InitGame(Game& g) { CopyText(g.config.game_title, kDefaultTitle); }
 
 int CheckFolderDepth(Game& g) {
-  char cwd[4096];
-  std::string folder;
-  if (::getcwd(cwd, sizeof cwd)) folder = SjisFromUtf8(cwd);
+  std::string folder = CurrentGameFiles().FolderPath();
   size_t length = folder.size();
   if (!folder.empty() && folder.back() == '/' && folder.size() > 1) folder.pop_back();
   CopyText(g.shell.game_folder, folder);

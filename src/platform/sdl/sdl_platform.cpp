@@ -240,7 +240,7 @@ class SdlPlatform : public SdlBackend, public Clock, public Window, public Dialo
         std::memcmp(shown_.data(), back.pixels.data(), back.pixels.size() * sizeof(uint16_t)) == 0) {
       return;
     }
-    shown_ = back.pixels;
+    shown_.assign(back.pixels.begin(), back.pixels.end());
     SDL_UpdateTexture(texture_, nullptr, back.pixels.data(), kWidth * static_cast<int>(sizeof(uint16_t)));
     Redraw();
   }
