@@ -4,9 +4,12 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <string_view>
 
+#include "base/scramble.h"
 #include "base/sjis.h"
 #include "gfx/picture_codecs.h"
 
@@ -42,7 +45,17 @@ int RunPictureCommand(int argc, char** argv) {
       return 1;
     }
     ::close(fd);
-    int unscrambled = UnscrambleFile(in_sjis, tmpl);
+    // The author's own file and a temporary one: neither lies in a game folder.
+    bool unscrambled = false;
+    {
+      std::ifstream source(in, std::ios::binary);
+      std::string bytes((std::istreambuf_iterator<char>(source)), std::istreambuf_iterator<char>());
+      ScrambleBytes(&bytes);
+      std::ofstream target(tmpl, std::ios::binary);
+      unscrambled = source.good() || source.eof();
+      unscrambled =
+          unscrambled && static_cast<bool>(target.write(bytes.data(), static_cast<std::streamsize>(bytes.size())));
+    }
     JpegResult r = unscrambled ? DecodeJpegToSurface(tmpl, &surface) : JpegResult{};
     ::unlink(tmpl);
     if (!r.ok) {

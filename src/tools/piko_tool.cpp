@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/files.h"
 #include "tools/lint.h"
 #include "tools/mp3_command.h"
 #include "tools/pack.h"
@@ -167,7 +168,11 @@ int main(int argc, char** argv) {
   if (command == "pack") return Pack(args);
   if (command == "unpack") return Unpack(args);
   if (command == "lint") return Lint(args);
-  if (command == "picture") return piko::RunPictureCommand(argc - 1, argv + 1);
+  if (command == "picture") {
+    // The author names the picture on the command line: any file may be read.
+    piko::CurrentGameFiles().set_allow_outside_reads(true);
+    return piko::RunPictureCommand(argc - 1, argv + 1);
+  }
   if (command == "mp3") return RunMp3Command(argc - 1, argv + 1);
   std::fprintf(stderr, "piko-tool: unknown command %s\n", argv[1]);
   PrintUsage(stderr);

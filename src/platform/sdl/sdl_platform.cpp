@@ -1,7 +1,6 @@
 #include "platform/sdl/sdl_platform.h"
 
 #include <SDL.h>
-
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -109,9 +108,9 @@ class SdlPlatform : public SdlBackend, public Clock, public Window, public Dialo
   }
 
   Surface LastFrame() const override {
-    Surface frame(kWidth, kHeight, texture_format_ == SDL_PIXELFORMAT_RGB555 ? PixelFormat::kRgb555
-                                                                               : PixelFormat::kRgb565);
-    if (shown_.size() == frame.pixels.size()) frame.pixels = shown_;
+    Surface frame(kWidth, kHeight,
+                  texture_format_ == SDL_PIXELFORMAT_RGB555 ? PixelFormat::kRgb555 : PixelFormat::kRgb565);
+    if (shown_.size() == frame.pixels.size()) std::copy(shown_.begin(), shown_.end(), frame.pixels.begin());
     return frame;
   }
 
@@ -134,8 +133,7 @@ class SdlPlatform : public SdlBackend, public Clock, public Window, public Dialo
     }
     std::string title = Utf8FromSjis(title_sjis);
     Uint32 flags = SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
-    window_ = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, kWidth, kHeight,
-                               flags);
+    window_ = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, kWidth, kHeight, flags);
     if (!window_) {
       std::fprintf(stderr, "piko: cannot create the window: %s\n", SDL_GetError());
       return false;
@@ -701,7 +699,8 @@ bool SdlDisplayAvailable() {
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
   const char* driver = SDL_GetCurrentVideoDriver();
   const char* asked = std::getenv("SDL_VIDEODRIVER");
-  bool real = driver && ((asked && *asked) || (std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0));
+  bool real =
+      driver && ((asked && *asked) || (std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0));
   SDL_QuitSubSystem(SDL_INIT_VIDEO);
   return real;
 }
