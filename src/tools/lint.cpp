@@ -636,12 +636,15 @@ class Linter {
 class WorkingDirectory {
  public:
   explicit WorkingDirectory(const std::string& dir) {
-    char buf[4096];
-    if (::getcwd(buf, sizeof buf)) old_ = buf;
-    ok_ = ::chdir(dir.c_str()) == 0;
+    std::error_code ec;
+    old_ = std::filesystem::current_path(ec).string();
+    std::filesystem::current_path(dir, ec);
+    ok_ = !ec;
   }
   ~WorkingDirectory() {
-    if (!old_.empty() && ::chdir(old_.c_str()) != 0) std::perror("piko-tool lint");
+    std::error_code ec;
+    if (!old_.empty()) std::filesystem::current_path(old_, ec);
+    if (ec) std::perror("piko-tool lint");
   }
   bool ok() const { return ok_; }
 
