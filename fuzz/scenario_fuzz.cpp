@@ -116,7 +116,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       e = EventOf(reinterpret_cast<const uint8_t*>(events.data() + next));
       next += 3;
       if (next + 3 <= events.size()) due = static_cast<uint8_t>(events[next + 1]);
-      if (e.type == piko::InputEvent::Type::kText && g.shell.text_input_open) {
+      if (e.type == piko::InputEvent::Type::kText && g.shell.waits[piko::Wait::kTextInput]) {
         piko::HandleTextInputEvent(g, e);
       } else if (e.type != piko::InputEvent::Type::kText) {
         piko::HandleWindowEvent(g, e);
