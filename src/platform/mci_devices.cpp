@@ -39,6 +39,18 @@ class PlaybackDevice : public MciDevice {
   explicit PlaybackDevice(AudioSystem& audio) : audio_(audio) {}
   ~PlaybackDevice() override { Stop(); }
 
+  // "play" without "from" goes on where the device stands: a paused piece
+  // resumes, a playing one plays on. True when that settled the command.
+  bool GoesOn(const MciCommand& c) {
+    if (c.Has("from")) return false;
+    if (paused_) {
+      audio_.mixer().Add(source_);
+      paused_ = false;
+      return true;
+    }
+    return source_ && audio_.mixer().IsPlaying(source_.get());
+  }
+
   int Command(const MciCommand& c, std::string* reply) override {
     if (c.verb == "play") return Play(c);
     if (c.verb == "stop") {
@@ -119,12 +131,7 @@ class WaveDevice : public PlaybackDevice {
 
  protected:
   int Play(const MciCommand& c) override {
-    if (paused_ && !c.Has("from")) {
-      audio_.mixer().Add(source_);
-      paused_ = false;
-      return kMciOk;
-    }
-    if (!c.Has("from") && source_ && audio_.mixer().IsPlaying(source_.get())) return kMciOk;
+    if (GoesOn(c)) return kMciOk;
     auto stream = DecodedStream::FromMemory(bytes_, false);
     if (!stream) return kMciErrInvalidFile;
     Start(stream);
@@ -175,12 +182,7 @@ class SequencerDevice : public PlaybackDevice {
 
  protected:
   int Play(const MciCommand& c) override {
-    if (paused_ && !c.Has("from")) {
-      audio_.mixer().Add(source_);
-      paused_ = false;
-      return kMciOk;
-    }
-    if (!c.Has("from") && source_ && audio_.mixer().IsPlaying(source_.get())) return kMciOk;
+    if (GoesOn(c)) return kMciOk;
     Stop();  // the synthesiser is shared: the old piece goes first
     Start(CreateMidiSource(audio_.SoundfontPath(), bytes_, info_));
     return kMciOk;

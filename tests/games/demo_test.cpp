@@ -17,11 +17,7 @@ using testing::ReadFileText;
 using testing::RunProcess;
 using testing::SplitLines;
 
-std::string Scratch(const std::string& name) {
-  std::string dir = std::string(PIKO_BINARY_DIR) + "/test-output";
-  fs::create_directories(dir);
-  return dir + "/" + name;
-}
+using testing::Scratch;
 
 // `make run` without a display: no error line, the end reached through the
 // closing screen's quit, and the screenshot named.

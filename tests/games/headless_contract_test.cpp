@@ -17,11 +17,7 @@ using testing::SplitLines;
 
 std::string Game(const std::string& name) { return std::string(PIKO_BINARY_DIR) + "/tests/games/" + name; }
 
-std::string Scratch(const std::string& name) {
-  std::string dir = std::string(PIKO_BINARY_DIR) + "/test-output";
-  std::filesystem::create_directories(dir);
-  return dir + "/" + name;
-}
+using testing::Scratch;
 
 ProcessResult Play(std::vector<std::string> args) {
   args.insert(args.begin(), PIKO_PLAYER);
@@ -89,8 +85,8 @@ TEST(HeadlessPlayer, EndsWaitingWhenTheInputRunsOut) {
 }
 
 TEST(HeadlessPlayer, ErrorsWaitForTheirClick) {
-  ProcessResult r = Play({"--headless", "--errors-wait", "--input",
-                          WriteInput("errors.input", "click 1 1\n"), Game("spine")});
+  ProcessResult r =
+      Play({"--headless", "--errors-wait", "--input", WriteInput("errors.input", "click 1 1\n"), Game("spine")});
   EXPECT_EQ(r.exit_code, 0);
   std::vector<std::string> err = SplitLines(r.err);
   ASSERT_EQ(err.size(), 2u);
@@ -100,11 +96,10 @@ TEST(HeadlessPlayer, ErrorsWaitForTheirClick) {
 
 TEST(HeadlessPlayer, TimedEventsAndTheTimeLimit) {
   // "@MS" delivers whatever the game waits for; here the clock stops it first.
-  ProcessResult r = Play({"--headless", "--max-ms", "50", "--input",
-                          WriteInput("timed.input", "@100 click 1 1\n"), Game("spine")});
+  ProcessResult r =
+      Play({"--headless", "--max-ms", "50", "--input", WriteInput("timed.input", "@100 click 1 1\n"), Game("spine")});
   EXPECT_EQ(r.exit_code, 3);
-  r = Play({"--headless", "--max-ms", "500", "--input", WriteInput("timed2.input", "@100 click 1 1\n"),
-            Game("spine")});
+  r = Play({"--headless", "--max-ms", "500", "--input", WriteInput("timed2.input", "@100 click 1 1\n"), Game("spine")});
   EXPECT_EQ(r.exit_code, 0);
   EXPECT_NE(r.err.find("シナリオが終了しました。"), std::string::npos);
   // --loop restarts instead of ending; the limit then ends the run.
@@ -142,8 +137,7 @@ TEST(HeadlessPlayer, NoticeBoxWithoutConfiguration) {
   // The DirectX notice is shown unless piko.ini switches it off.
   std::string dir = Scratch("bare-game");
   std::filesystem::create_directories(dir);
-  ProcessResult packed =
-      RunProcess({PIKO_TOOL, "pack", std::string(PIKO_SOURCE_DIR) + "/tests/games/quit/game", dir});
+  ProcessResult packed = RunProcess({PIKO_TOOL, "pack", std::string(PIKO_SOURCE_DIR) + "/tests/games/quit/game", dir});
   ASSERT_EQ(packed.exit_code, 0);
   std::filesystem::remove(dir + "/piko.ini");
   ProcessResult r = Play({"--headless", dir});

@@ -20,11 +20,7 @@ using testing::SplitLines;
 
 std::string Game(const std::string& name) { return std::string(PIKO_BINARY_DIR) + "/tests/games/" + name; }
 
-std::string Scratch(const std::string& name) {
-  std::string dir = std::string(PIKO_BINARY_DIR) + "/test-output/shell-display";
-  std::filesystem::create_directories(dir);
-  return dir + "/" + name;
-}
+std::string Scratch(const std::string& name) { return testing::Scratch(name, "test-output/shell-display"); }
 
 std::string WriteInput(const std::string& name, const std::string& text) {
   std::string path = Scratch(name);
@@ -55,9 +51,9 @@ struct Picture {
 TEST(ErrorReportScreen, RedFillWhiteBoxAndBlackText) {
   std::string shot = Scratch("report.png");
   std::filesystem::remove(shot);
-  ProcessResult r = Play({"--headless", "--errors-wait", "--input",
-                          WriteInput("report.input", "screenshot " + shot + "\nclick 1 1\nclick 1 1\n"),
-                          Game("error_report")});
+  ProcessResult r =
+      Play({"--headless", "--errors-wait", "--input",
+            WriteInput("report.input", "screenshot " + shot + "\nclick 1 1\nclick 1 1\n"), Game("error_report")});
   EXPECT_EQ(r.exit_code, 0) << r.err;
   std::vector<std::string> err = SplitLines(r.err);
   ASSERT_FALSE(err.empty());

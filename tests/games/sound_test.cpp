@@ -20,11 +20,7 @@ using testing::SplitLines;
 
 std::string GameDir(const std::string& name) { return std::string(PIKO_BINARY_DIR) + "/tests/games/" + name; }
 
-std::string Scratch(const std::string& name) {
-  std::string dir = std::string(PIKO_BINARY_DIR) + "/test-output";
-  std::filesystem::create_directories(dir);
-  return dir + "/" + name;
-}
+using testing::Scratch;
 
 struct TraceLine {
   long ms;

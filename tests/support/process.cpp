@@ -7,12 +7,19 @@
 #include <zlib.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
 extern char** environ;
 
 namespace piko::testing {
+
+std::string Scratch(const std::string& name, const std::string& folder) {
+  std::string dir = std::string(PIKO_BINARY_DIR) + "/" + folder;
+  std::filesystem::create_directories(dir);
+  return dir + "/" + name;
+}
 
 std::string ReadFileText(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

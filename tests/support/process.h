@@ -18,6 +18,10 @@ ProcessResult RunProcess(const std::vector<std::string>& args, const std::string
 // file is missing or not such a picture.
 bool ReadRgbPng(const std::string& path, int* width, int* height, std::vector<unsigned char>* rgb);
 
+// A file in the tests' scratch folder (PIKO_BINARY_DIR/FOLDER, made when
+// missing).
+std::string Scratch(const std::string& name, const std::string& folder = "test-output");
+
 std::string ReadFileText(const std::string& path);
 std::vector<std::string> SplitLines(const std::string& text);
 
