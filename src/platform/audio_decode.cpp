@@ -7,7 +7,12 @@ extern "C" {
 #include <libswresample/swresample.h>
 }
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include "platform/audio_sources.h"
@@ -23,44 +28,116 @@ uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8
 constexpr int kMaxBadPackets = 64;
 constexpr size_t kIoBufferBytes = 16384;
 
-struct MemoryReader {
-  const std::vector<uint8_t>* bytes = nullptr;
+// Bytes a caller holds, not copied.
+class BorrowedBytes : public SoundBytes {
+ public:
+  BorrowedBytes(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+  int64_t Size() const override { return static_cast<int64_t>(size_); }
+  size_t ReadAt(int64_t offset, void* out, size_t size) override {
+    if (offset < 0 || static_cast<uint64_t>(offset) >= size_) return 0;
+    size_t n = std::min(size, size_ - static_cast<size_t>(offset));
+    std::memcpy(out, data_ + offset, n);
+    return n;
+  }
+
+ private:
+  const uint8_t* data_;
+  size_t size_;
+};
+
+class OwnedBytes : public BorrowedBytes {
+ public:
+  explicit OwnedBytes(std::vector<uint8_t> bytes)
+      : BorrowedBytes(bytes.data(), bytes.size()), bytes_(std::move(bytes)) {}
+
+ private:
+  std::vector<uint8_t> bytes_;  // moved, so the borrowed pointer stays valid
+};
+
+class FileBytes : public SoundBytes {
+ public:
+  FileBytes(int fd, int64_t size) : fd_(fd), size_(size) {}
+  ~FileBytes() override { ::close(fd_); }
+  int64_t Size() const override { return size_; }
+  size_t ReadAt(int64_t offset, void* out, size_t size) override {
+    size_t done = 0;
+    while (done < size) {
+      ssize_t n = ::pread(fd_, static_cast<uint8_t*>(out) + done, size - done, offset + static_cast<int64_t>(done));
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      done += static_cast<size_t>(n);
+    }
+    return done;
+  }
+
+ private:
+  int fd_;
+  int64_t size_;
+};
+
+// One decoder's position in the bytes, for FFmpeg's reader callbacks.
+struct ByteReader {
+  SoundBytes* bytes = nullptr;
   int64_t pos = 0;
 };
 
-int ReadMemory(void* opaque, uint8_t* buf, int size) {
-  auto* m = static_cast<MemoryReader*>(opaque);
-  int64_t left = static_cast<int64_t>(m->bytes->size()) - m->pos;
-  if (left <= 0) return AVERROR_EOF;
-  int n = static_cast<int>(std::min<int64_t>(left, size));
-  std::memcpy(buf, m->bytes->data() + m->pos, static_cast<size_t>(n));
-  m->pos += n;
-  return n;
+int ReadBytes(void* opaque, uint8_t* buf, int size) {
+  auto* r = static_cast<ByteReader*>(opaque);
+  size_t n = size > 0 ? r->bytes->ReadAt(r->pos, buf, static_cast<size_t>(size)) : 0;
+  if (n == 0) return AVERROR_EOF;
+  r->pos += static_cast<int64_t>(n);
+  return static_cast<int>(n);
 }
 
-int64_t SeekMemory(void* opaque, int64_t offset, int whence) {
-  auto* m = static_cast<MemoryReader*>(opaque);
-  int64_t size = static_cast<int64_t>(m->bytes->size());
+int64_t SeekBytes(void* opaque, int64_t offset, int whence) {
+  auto* r = static_cast<ByteReader*>(opaque);
+  int64_t size = r->bytes->Size();
   if (whence & AVSEEK_SIZE) return size;
-  int64_t base = (whence & 3) == SEEK_CUR ? m->pos : (whence & 3) == SEEK_END ? size : 0;
+  int64_t base = (whence & 3) == SEEK_CUR ? r->pos : (whence & 3) == SEEK_END ? size : 0;
   int64_t to = base + offset;
   if (to < 0 || to > size) return -1;
-  m->pos = to;
+  r->pos = to;
   return to;
 }
 
 }  // namespace
 
+std::shared_ptr<SoundBytes> SoundBytes::OpenFile(const std::string& path) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return nullptr;
+  }
+  return std::make_shared<FileBytes>(fd, static_cast<int64_t>(st.st_size));
+}
+
+std::shared_ptr<SoundBytes> SoundBytes::InMemory(std::vector<uint8_t> bytes) {
+  return std::make_shared<OwnedBytes>(std::move(bytes));
+}
+
 bool ReadWaveInfo(const uint8_t* data, size_t size, WaveInfo* info) {
+  BorrowedBytes bytes(data, size);
+  return ReadWaveInfo(bytes, info);
+}
+
+bool ReadWaveInfo(SoundBytes& file, WaveInfo* info) {
   *info = WaveInfo{};
-  if (size < 12 || std::memcmp(data, "RIFF", 4) != 0 || std::memcmp(data + 8, "WAVE", 4) != 0) return false;
-  size_t pos = 12;
+  const uint64_t size = static_cast<uint64_t>(std::max<int64_t>(file.Size(), 0));
+  uint8_t head[12];
+  if (file.ReadAt(0, head, 12) != 12 || std::memcmp(head, "RIFF", 4) != 0 || std::memcmp(head + 8, "WAVE", 4) != 0) {
+    return false;
+  }
+  uint64_t pos = 12;
   bool have_fmt = false;
+  uint8_t chunk[8 + 16];
   while (pos + 8 <= size) {
-    const uint8_t* chunk = data + pos;
+    size_t got = file.ReadAt(static_cast<int64_t>(pos), chunk, sizeof chunk);
+    if (got < 8) return false;
     uint64_t length = Le32(chunk + 4);
     uint64_t body = pos + 8;
-    uint64_t avail = size - body;
+    uint64_t avail = std::min<uint64_t>(size - body, got - 8);
     if (std::memcmp(chunk, "fmt ", 4) == 0) {
       if (length < 14 || avail < 14) return false;
       info->format_tag = Le16(chunk + 8);
@@ -71,16 +148,16 @@ bool ReadWaveInfo(const uint8_t* data, size_t size, WaveInfo* info) {
       if (info->sample_rate < 1000 || info->sample_rate > 384000) return false;
       have_fmt = true;
     } else if (std::memcmp(chunk, "data", 4) == 0) {
-      info->data_bytes = std::min(length, avail);
+      info->data_bytes = std::min(length, size - body);
       return have_fmt && info->data_bytes > 0;
     }
-    pos = static_cast<size_t>(std::min<uint64_t>(body + length + (length & 1), size));
+    pos = std::min<uint64_t>(body + length + (length & 1), size);
   }
   return false;
 }
 
 struct DecodedStream::Codec {
-  MemoryReader reader;
+  ByteReader reader;
   AVIOContext* io = nullptr;
   AVFormatContext* format = nullptr;
   AVCodecContext* context = nullptr;
@@ -105,7 +182,8 @@ struct DecodedStream::Codec {
   }
 };
 
-std::shared_ptr<DecodedStream> DecodedStream::FromMemory(std::vector<uint8_t> bytes, bool loop) {
+std::shared_ptr<DecodedStream> DecodedStream::FromBytes(std::shared_ptr<SoundBytes> bytes, bool loop) {
+  if (!bytes) return nullptr;
   std::shared_ptr<DecodedStream> s(new DecodedStream);
   s->bytes_ = std::move(bytes);
   s->loop_ = loop;
@@ -113,12 +191,14 @@ std::shared_ptr<DecodedStream> DecodedStream::FromMemory(std::vector<uint8_t> by
   return s;
 }
 
+std::shared_ptr<DecodedStream> DecodedStream::FromMemory(std::vector<uint8_t> bytes, bool loop) {
+  return FromBytes(SoundBytes::InMemory(std::move(bytes)), loop);
+}
+
+// Read through our own reader rather than by name, so that FFmpeg never
+// takes a file name for a protocol or opens other files a container names.
 std::shared_ptr<DecodedStream> DecodedStream::FromFile(const std::string& path, bool loop) {
-  std::shared_ptr<DecodedStream> s(new DecodedStream);
-  s->path_ = path;
-  s->loop_ = loop;
-  if (!s->Start()) return nullptr;
-  return s;
+  return FromBytes(SoundBytes::OpenFile(path), loop);
 }
 
 DecodedStream::~DecodedStream() = default;
@@ -130,19 +210,17 @@ bool DecodedStream::Start() {
   auto c = std::make_unique<Codec>();
   c->format = avformat_alloc_context();
   if (!c->format) return false;
-  if (path_.empty()) {
-    c->reader.bytes = &bytes_;
-    auto* buffer = static_cast<uint8_t*>(av_malloc(kIoBufferBytes));
-    if (!buffer) return false;
-    c->io = avio_alloc_context(buffer, kIoBufferBytes, 0, &c->reader, ReadMemory, nullptr, SeekMemory);
-    if (!c->io) {
-      av_free(buffer);
-      return false;
-    }
-    c->format->pb = c->io;
-    c->format->flags |= AVFMT_FLAG_CUSTOM_IO;
+  c->reader.bytes = bytes_.get();
+  auto* buffer = static_cast<uint8_t*>(av_malloc(kIoBufferBytes));
+  if (!buffer) return false;
+  c->io = avio_alloc_context(buffer, kIoBufferBytes, 0, &c->reader, ReadBytes, nullptr, SeekBytes);
+  if (!c->io) {
+    av_free(buffer);
+    return false;
   }
-  if (avformat_open_input(&c->format, path_.empty() ? nullptr : path_.c_str(), nullptr, nullptr) < 0) {
+  c->format->pb = c->io;
+  c->format->flags |= AVFMT_FLAG_CUSTOM_IO;
+  if (avformat_open_input(&c->format, nullptr, nullptr, nullptr) < 0) {
     c->format = nullptr;  // freed by the failed open
     return false;
   }

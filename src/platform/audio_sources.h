@@ -15,6 +15,25 @@
 
 namespace piko {
 
+// ---- Sound file bytes ----
+
+// Where a decoder takes a sound file's bytes from: a file on disk read at
+// chosen positions (a game's wave can be a gigabyte; only what plays is
+// read), or bytes already in memory. ReadAt may run on the mixer's thread
+// for one stream while another stream of the same bytes opens.
+class SoundBytes {
+ public:
+  virtual ~SoundBytes() = default;
+  virtual int64_t Size() const = 0;
+  // Up to `size` bytes from `offset`; fewer only at the end or on an error.
+  virtual size_t ReadAt(int64_t offset, void* out, size_t size) = 0;
+
+  // An open file (null when it cannot be opened); it stays open while
+  // anything plays from it.
+  static std::shared_ptr<SoundBytes> OpenFile(const std::string& path);
+  static std::shared_ptr<SoundBytes> InMemory(std::vector<uint8_t> bytes);
+};
+
 // ---- RIFF WAVE ----
 
 struct WaveInfo {
@@ -28,6 +47,7 @@ struct WaveInfo {
 // Walks the RIFF chunks: "RIFF" .. "WAVE", a sane "fmt " and a "data"
 // chunk. False for anything a wave device would refuse.
 bool ReadWaveInfo(const uint8_t* data, size_t size, WaveInfo* info);
+bool ReadWaveInfo(SoundBytes& file, WaveInfo* info);
 
 // ---- Decoding through FFmpeg ----
 
@@ -35,6 +55,7 @@ bool ReadWaveInfo(const uint8_t* data, size_t size, WaveInfo* info);
 // bytes in memory or a file on disk. Looping starts it again at its end.
 class DecodedStream : public MixerSource {
  public:
+  static std::shared_ptr<DecodedStream> FromBytes(std::shared_ptr<SoundBytes> bytes, bool loop);
   static std::shared_ptr<DecodedStream> FromMemory(std::vector<uint8_t> bytes, bool loop);
   static std::shared_ptr<DecodedStream> FromFile(const std::string& path, bool loop);
   ~DecodedStream() override;
@@ -53,8 +74,7 @@ class DecodedStream : public MixerSource {
   bool Start();
   bool Decode();  // appends to pending_; false at the end
 
-  std::vector<uint8_t> bytes_;
-  std::string path_;
+  std::shared_ptr<SoundBytes> bytes_;
   bool loop_ = false;
   std::unique_ptr<Codec> codec_;
   std::vector<float> pending_;

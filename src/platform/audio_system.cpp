@@ -139,12 +139,10 @@ bool AudioSystem::PlaySound(const char* name_sjis, unsigned flags) {
   } else {
     if (player_) mixer_.Remove(player_.get());
     player_.reset();
-    std::vector<uint8_t> bytes;
     WaveInfo info;
     std::shared_ptr<DecodedStream> stream;
-    if (ReadWholeFile(ResolveGamePath(name_sjis), &bytes) && ReadWaveInfo(bytes.data(), bytes.size(), &info)) {
-      stream = DecodedStream::FromMemory(std::move(bytes), (flags & kSndLoop) != 0);
-    }
+    std::shared_ptr<SoundBytes> file = SoundBytes::OpenFile(ResolveGamePath(name_sjis));
+    if (file && ReadWaveInfo(*file, &info)) stream = DecodedStream::FromBytes(file, (flags & kSndLoop) != 0);
     if (stream) {
       player_ = stream;
       player_name_ = name_sjis;

@@ -126,13 +126,13 @@ class PlaybackDevice : public MciDevice {
 
 class WaveDevice : public PlaybackDevice {
  public:
-  WaveDevice(AudioSystem& audio, std::vector<uint8_t> bytes, const WaveInfo& info)
-      : PlaybackDevice(audio), bytes_(std::move(bytes)), info_(info) {}
+  WaveDevice(AudioSystem& audio, std::shared_ptr<SoundBytes> file, const WaveInfo& info)
+      : PlaybackDevice(audio), file_(std::move(file)), info_(info) {}
 
  protected:
   int Play(const MciCommand& c) override {
     if (GoesOn(c)) return kMciOk;
-    auto stream = DecodedStream::FromMemory(bytes_, false);
+    auto stream = DecodedStream::FromBytes(file_, false);
     if (!stream) return kMciErrInvalidFile;
     Start(stream);
     return kMciOk;
@@ -150,7 +150,7 @@ class WaveDevice : public PlaybackDevice {
   }
 
  private:
-  std::vector<uint8_t> bytes_;
+  std::shared_ptr<SoundBytes> file_;  // open while the device is: it is played from the disk
   WaveInfo info_;
 };
 
@@ -159,18 +159,17 @@ std::unique_ptr<MciDevice> OpenWave(AudioSystem& audio, const std::string& eleme
     *error = kMciErrMissingParameter;
     return nullptr;
   }
-  std::vector<uint8_t> bytes;
-  if (ProbeGamePath(element) != 2 || !ReadGameFileBytes(ResolveGamePath(element), &bytes)) {
+  std::shared_ptr<SoundBytes> file;
+  if (ProbeGamePath(element) != 2 || !(file = SoundBytes::OpenFile(ResolveGamePath(element)))) {
     *error = kMciErrFileNotFound;
     return nullptr;
   }
   WaveInfo info;
-  if (!ReadWaveInfo(bytes.data(), bytes.size(), &info) || !DecodedStream::FromMemory(bytes, false)) {
+  if (!ReadWaveInfo(*file, &info) || !DecodedStream::FromBytes(file, false)) {
     *error = kMciErrInvalidFile;
     return nullptr;
   }
-  auto device = std::make_unique<WaveDevice>(audio, std::move(bytes), info);
-  return device;
+  return std::make_unique<WaveDevice>(audio, std::move(file), info);
 }
 
 // ---- sequencer ----
