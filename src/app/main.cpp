@@ -3,10 +3,11 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <utility>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "app/options.h"
 #include "base/fixed_text.h"
@@ -102,9 +103,17 @@ int main(int argc, char** argv) {
     }
   }
   bool sweep = !o.sweep_pid.empty();
-  if (!o.headless && !sweep && !piko::SdlDisplayAvailable()) {
+  std::string no_display;
+  if (!o.headless && !sweep && !piko::SdlDisplayAvailable(&no_display)) {
+    const char* x = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    if ((x && *x) || (wayland && *wayland)) {
+      // Set but not there: a closed session, a forwarded display that died.
+      std::fprintf(stderr, "piko: cannot open the display %s (%s).\n", x && *x ? x : wayland, no_display.c_str());
+    } else {
+      std::fprintf(stderr, "piko: no display to open a window on (DISPLAY and WAYLAND_DISPLAY are not set).\n");
+    }
     std::fprintf(stderr,
-                 "piko: no display to open a window on (DISPLAY and WAYLAND_DISPLAY are not set).\n"
                  "piko: play headless with `piko --headless --input FILE GAME_DIR`, or start piko in a desktop "
                  "session.\n");
     return 2;
@@ -172,11 +181,9 @@ int main(int argc, char** argv) {
       return 2;
     }
     g.shell.stop_at_scenario_end = o.loop ? 0 : 1;
-    headless->SetGameProbes([&g] { return piko::WaitsOnlyForInput(g); },
-                            [&g] {
-                              return piko::Utf8FromSjis(piko::CurrentScenarioName(g)) + ":" +
-                                     std::to_string(g.script.line_pos);
-                            });
+    headless->SetGameProbes(
+        [&g] { return piko::WaitsOnlyForInput(g); },
+        [&g] { return piko::Utf8FromSjis(piko::CurrentScenarioName(g)) + ":" + std::to_string(g.script.line_pos); });
   }
 
   int code = piko::RunPlayer(g, o.sweep_pid.empty() ? nullptr : o.sweep_pid.c_str());

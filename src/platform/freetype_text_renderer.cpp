@@ -10,6 +10,7 @@
 #include FT_TRUETYPE_TABLES_H
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -158,7 +159,9 @@ constexpr size_t kMaxCachedGlyphs = 4096;
 
 class FreeTypeTextRenderer : public TextRenderer {
  public:
-  FreeTypeTextRenderer() { ready_ = FT_Init_FreeType(&library_) == 0; }
+  explicit FreeTypeTextRenderer(std::function<void(std::string_view)> say) : say_(std::move(say)) {
+    ready_ = FT_Init_FreeType(&library_) == 0;
+  }
 
   ~FreeTypeTextRenderer() override {
     for (Font& f : fonts_) Release(&f);
@@ -357,6 +360,7 @@ class FreeTypeTextRenderer : public TextRenderer {
         if (n.name == lower) return n.face;
       }
     }
+    if (!checked_installed_) SayIfNoJapaneseFace();
     for (const FaceAlias& a : kFaceAliases) {
       if (LowerAscii(a.name) == lower) {
         if (FT_Face face = InstalledFamily(a.family)) return face;
@@ -372,6 +376,22 @@ class FreeTypeTextRenderer : public TextRenderer {
     FcPatternAddString(pattern, FC_LANG, reinterpret_cast<const FcChar8*>("ja"));
     FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
     return MatchPattern(pattern, "");
+  }
+
+  // A machine without Japanese faces still plays: the text comes out in
+  // boxes or not at all, and the player says once what to install.
+  void SayIfNoJapaneseFace() {
+    checked_installed_ = true;
+    if (LenderFor(U'あ') || !say_) return;
+    FcPattern* pattern = FcPatternCreate();
+    bool any = false;
+    if (pattern) {
+      FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+      any = MatchPattern(pattern, "") != nullptr;
+    }
+    say_(std::string("piko: no Japanese font is installed, so Japanese text ") +
+         (any ? "shows as empty boxes" : "is not drawn (no font at all was found)") +
+         ". On Debian or Ubuntu: sudo apt install fonts-ipafont-gothic fonts-ipafont-mincho");
   }
 
   // A face that has the character, the IPA faces first; remembered.
@@ -560,6 +580,8 @@ class FreeTypeTextRenderer : public TextRenderer {
   FT_Library library_ = nullptr;
   bool ready_ = false;
   bool default_failed_ = false;
+  bool checked_installed_ = false;
+  std::function<void(std::string_view)> say_;
   std::map<std::string, FT_Face> faces_;     // by file and face index; null when it failed to open
   std::map<std::string, FT_Face> families_;  // installed faces by family, or null
   std::map<char32_t, FT_Face> lenders_;      // the face that lends a character, or null
@@ -569,7 +591,9 @@ class FreeTypeTextRenderer : public TextRenderer {
 
 }  // namespace
 
-std::unique_ptr<TextRenderer> CreateFreeTypeTextRenderer() { return std::make_unique<FreeTypeTextRenderer>(); }
+std::unique_ptr<TextRenderer> CreateFreeTypeTextRenderer(std::function<void(std::string_view)> say) {
+  return std::make_unique<FreeTypeTextRenderer>(std::move(say));
+}
 
 }  // namespace piko
 

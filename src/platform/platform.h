@@ -149,7 +149,7 @@ class Platform {
 
   // Fonts and text output, the stand-in for GDI. Made on first use.
   virtual TextRenderer& Text() {
-    if (!text_) text_ = CreateFreeTypeTextRenderer();
+    if (!text_) text_ = CreateFreeTypeTextRenderer([this](std::string_view say) { reports().Diagnostic(say); });
     return *text_;
   }
 

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string_view>
 
@@ -59,7 +60,8 @@ class TextRenderer {
 // "ＭＳ ゴシック" IPAGothic, "ＭＳ Ｐゴシック" IPAPGothic, "ＭＳ 明朝"
 // IPAMincho, "ＭＳ Ｐ明朝" IPAPMincho. A name no face answers to gets a
 // Japanese Gothic face, and a character the chosen face lacks is drawn from
-// another face that has it.
-std::unique_ptr<TextRenderer> CreateFreeTypeTextRenderer();
+// another face that has it. Without any Japanese face installed, `say` is
+// told once (UTF-8) what to install.
+std::unique_ptr<TextRenderer> CreateFreeTypeTextRenderer(std::function<void(std::string_view)> say = {});
 
 }  // namespace piko

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <zlib.h>
@@ -63,7 +64,9 @@ ProcessResult RunProcess(const std::vector<std::string>& args, const std::string
   posix_spawn_file_actions_destroy(&actions);
   if (rc == 0) {
     int status = 0;
-    ::waitpid(pid, &status, 0);
+    struct rusage usage = {};
+    ::wait4(pid, &status, 0, &usage);
+    result.max_rss_kb = usage.ru_maxrss;
     result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   }
   ::close(out_fd);

@@ -10,6 +10,7 @@ struct ProcessResult {
   int exit_code = -1;
   std::string out;
   std::string err;
+  long max_rss_kb = 0;  // the child's peak resident memory
 };
 
 ProcessResult RunProcess(const std::vector<std::string>& args, const std::string& working_dir = "");

@@ -695,8 +695,11 @@ std::unique_ptr<SdlBackend> CreateSdlPlatform(const SdlOptions& options) {
   return std::make_unique<SdlPlatform>(options);
 }
 
-bool SdlDisplayAvailable() {
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+bool SdlDisplayAvailable(std::string* why) {
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    if (why) *why = SDL_GetError();
+    return false;
+  }
   const char* driver = SDL_GetCurrentVideoDriver();
   const char* asked = std::getenv("SDL_VIDEODRIVER");
   bool real =

@@ -29,7 +29,8 @@ class SdlBackend : public Platform {
 std::unique_ptr<SdlBackend> CreateSdlPlatform(const SdlOptions& options = {});
 
 // True when a real display can be opened: not when SDL would fall back to
-// drawing off screen, unless SDL_VIDEODRIVER asked for that.
-bool SdlDisplayAvailable();
+// drawing off screen, unless SDL_VIDEODRIVER asked for that. Otherwise
+// `why` gets SDL's reason.
+bool SdlDisplayAvailable(std::string* why = nullptr);
 
 }  // namespace piko
