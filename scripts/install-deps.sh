@@ -10,6 +10,8 @@ packages=(
   clang-14 libclang-rt-14-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
+  # the window tests run on a virtual X server
+  xvfb
   # the player
   libsdl2-dev libx11-dev zlib1g-dev libjpeg62-turbo-dev
   # sound and movies: FFmpeg's libraries, FluidSynth and a General MIDI soundfont

@@ -13,30 +13,18 @@ namespace piko {
 
 namespace {
 
-std::vector<std::string> CodePoints(const std::string& utf8) {
-  std::vector<std::string> out;
+// Characters compared as wholes; what they are does not matter.
+std::u32string CodePoints(const std::string& utf8) {
+  std::u32string out;
   for (size_t p = 0; p < utf8.size();) {
     unsigned char c = static_cast<unsigned char>(utf8[p]);
-    size_t n = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
-    out.push_back(utf8.substr(p, n));
+    size_t n = std::min(c >= 0xF0 ? size_t{4} : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1, utf8.size() - p);
+    char32_t cp = 0;
+    for (size_t i = 0; i < n; ++i) cp = cp << 8 | static_cast<unsigned char>(utf8[p + i]);
+    out.push_back(cp);
     p += n;
   }
   return out;
-}
-
-size_t Distance(const std::vector<std::string>& a, const std::vector<std::string>& b) {
-  std::vector<size_t> row(b.size() + 1);
-  for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
-  for (size_t i = 1; i <= a.size(); ++i) {
-    size_t diag = row[0];
-    row[0] = i;
-    for (size_t j = 1; j <= b.size(); ++j) {
-      size_t up = row[j];
-      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diag + (a[i - 1] == b[j - 1] ? 0 : 1)});
-      diag = up;
-    }
-  }
-  return row[b.size()];
 }
 
 #define PIKO_ROW(row, keyword, handler) \
@@ -221,17 +209,40 @@ const KeywordEntry* FindKeyword(std::string_view line) {
   return nullptr;
 }
 
+// Every script error asks this, so the keywords are split once and one
+// edit-distance table per keyword serves every prefix length of the line.
 const KeywordEntry* NearestKeyword(std::string_view line) {
-  std::vector<std::string> chars = CodePoints(Utf8FromSjis(line));
+  static const std::vector<std::u32string> keywords = [] {
+    std::vector<std::u32string> out;
+    for (const KeywordEntry& e : KeywordTable()) out.push_back(e.keyword ? CodePoints(Utf8FromSjis(e.keyword)) : U"");
+    return out;
+  }();
+  // No keyword is near 64 bytes long: the rest of the line cannot count.
+  std::u32string chars = CodePoints(Utf8FromSjis(line.substr(0, 64)));
   const KeywordEntry* best = nullptr;
   size_t best_distance = 3;
+  std::vector<size_t> row;
+  size_t index = 0;
   for (const KeywordEntry& e : KeywordTable()) {
+    const std::u32string& k = keywords[index++];
     if (!e.keyword || e.row == 74 || e.row == 75) continue;
-    std::vector<std::string> k = CodePoints(Utf8FromSjis(e.keyword));
     size_t allowed = k.size() <= 4 ? 1 : 2;
-    for (size_t n = k.size() > 1 ? k.size() - 1 : 1; n <= k.size() + 1 && n <= chars.size(); ++n) {
-      size_t d = Distance(std::vector<std::string>(chars.begin(), chars.begin() + n), k);
-      if (d <= allowed && d < best_distance) {
+    size_t shortest = k.size() > 1 ? k.size() - 1 : 1;
+    size_t longest = std::min(k.size() + 1, chars.size());
+    // Row n holds the distances from the line's first n characters to each
+    // prefix of the keyword.
+    row.resize(k.size() + 1);
+    for (size_t j = 0; j <= k.size(); ++j) row[j] = j;
+    for (size_t n = 1; n <= longest; ++n) {
+      size_t diag = row[0];
+      row[0] = n;
+      for (size_t j = 1; j <= k.size(); ++j) {
+        size_t up = row[j];
+        row[j] = std::min({row[j] + 1, row[j - 1] + 1, diag + (chars[n - 1] == k[j - 1] ? 0 : 1)});
+        diag = up;
+      }
+      size_t d = row[k.size()];
+      if (n >= shortest && d <= allowed && d < best_distance) {
         best = &e;
         best_distance = d;
       }
