@@ -38,6 +38,7 @@ class QuietPlatform : public Platform, public Window, public Reports {
   bool dismiss = false;
   NullTextRenderer null_text;
   bool real_fonts = false;
+  int errors = 0;  // script errors reported
 
   Window& window() override { return *this; }
   Reports& reports() override { return *this; }
@@ -51,7 +52,10 @@ class QuietPlatform : public Platform, public Window, public Reports {
   }
   TextRenderer& Text() override { return real_fonts ? Platform::Text() : null_text; }
   void AfterFrameTick(bool) override { clock().Sleep(tick_ms); }
-  void OnScriptError(std::string_view, int, std::string_view, std::string_view) override { dismiss = true; }
+  void OnScriptError(std::string_view, int, std::string_view, std::string_view) override {
+    ++errors;
+    dismiss = true;
+  }
 };
 
 // A game folder of the fuzzer's own, in memory where that is possible (every

@@ -21,6 +21,9 @@ constexpr int kTicks = 3000;
 // A waiting tick composes the whole frame, a hundred times the cost of a
 // line: these bound a run, not the lines.
 constexpr int kWaitingTicks = 16;
+// A script error paints the whole screen red; a game that keeps failing
+// (a jump back over a bad line) has shown what it can after a few.
+constexpr int kErrors = 16;
 constexpr piko::Key kKeys[] = {piko::Key::kEnter, piko::Key::kSpace, piko::Key::kEscape,
                                piko::Key::kCtrl,  piko::Key::kShift, piko::Key::kUp,
                                piko::Key::kDown,  piko::Key::kF1,    piko::Key::kOther};
@@ -104,7 +107,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   size_t next = 0;
   int due = events.size() >= 3 ? static_cast<uint8_t>(events[1]) : 0;
   int waiting = 0, answers = 0;
-  for (int tick = 0; tick < kTicks && waiting < kWaitingTicks && !g.shell.quit_requested; ++tick) {
+  for (int tick = 0; tick < kTicks && waiting < kWaitingTicks && platform.errors < kErrors && !g.shell.quit_requested;
+       ++tick) {
     piko::InputEvent e;
     if (platform.PeekEvent(&e)) piko::HandleWindowEvent(g, e);
     bool executed = piko::FrameTick(g);
