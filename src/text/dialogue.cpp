@@ -6,6 +6,7 @@
 
 #include "base/sjis.h"
 #include "shell/game.h"
+#include "text/text_commands.h"
 
 namespace piko {
 

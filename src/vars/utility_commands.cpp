@@ -6,6 +6,7 @@
 #include "base/sjis.h"
 #include "script/args.h"
 #include "shell/game.h"
+#include "vars/vars_commands.h"
 
 namespace piko {
 
