@@ -21,14 +21,14 @@ TEST(FileResolver, BackslashesCaseAndSpellings) {
   folder.Write("Pictures/Back.SB1", "x");
   folder.Write("音/効果.sw1", "y");                      // a UTF-8 name on disk
   folder.Write(Sjis("絵") + "/" + Sjis("表.sb1"), "z");  // a CP932 name on disk
-  EXPECT_EQ(ProbeGamePath("pictures\\back.sb1"), 2);
+  EXPECT_EQ(ProbeGamePath("pictures\\back.sb1"), PathKind::kFile);
   EXPECT_EQ(ResolveGamePath("PICTURES\\BACK.sb1"), "Pictures/Back.SB1");
-  EXPECT_EQ(ProbeGamePath(Sjis("音\\効果.sw1")), 2);
-  EXPECT_EQ(ProbeGamePath(Sjis("音")), 1);
+  EXPECT_EQ(ProbeGamePath(Sjis("音\\効果.sw1")), PathKind::kFile);
+  EXPECT_EQ(ProbeGamePath(Sjis("音")), PathKind::kFolder);
   // 表 ends in the byte 0x5C; it must not split the name.
-  EXPECT_EQ(ProbeGamePath(Sjis("絵\\表.sb1")), 2);
-  EXPECT_EQ(ProbeGamePath("nothing.sb1"), 0);
-  EXPECT_EQ(ProbeGamePath(""), 0);
+  EXPECT_EQ(ProbeGamePath(Sjis("絵\\表.sb1")), PathKind::kFile);
+  EXPECT_EQ(ProbeGamePath("nothing.sb1"), PathKind::kMissing);
+  EXPECT_EQ(ProbeGamePath(""), PathKind::kMissing);
   EXPECT_EQ(SlashesFromBackslashes(Sjis("表\\ソ")), Sjis("表/ソ"));
 }
 
@@ -42,7 +42,7 @@ TEST(FileResolver, NewFilesGetUtf8NamesInTheFolderThatExists) {
   EXPECT_EQ(OpenGameFile("save", "rb"), nullptr);  // a folder is not a file
   EXPECT_TRUE(RenameGameFile(Sjis("save\\セーブ1"), "save\\two"));
   EXPECT_TRUE(DeleteGameFile("SAVE\\TWO"));
-  EXPECT_EQ(ProbeGamePath("save\\two"), 0);
+  EXPECT_EQ(ProbeGamePath("save\\two"), PathKind::kMissing);
 }
 
 TEST(FolderListing, DotsFirstThenNamesInCaseFoldedOrder) {

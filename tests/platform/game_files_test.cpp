@@ -81,8 +81,8 @@ TEST(GameFiles, NamesThatLeaveTheFolderAreRefused) {
 
   // Allowed out, reads go where the name says; writes stay in.
   files.set_allow_outside_reads(true);
-  EXPECT_EQ(files.Probe("..\\x"), 2);
-  EXPECT_EQ(files.Probe(Sjis("sub\\..\\..\\外")), 2);
+  EXPECT_EQ(files.Probe("..\\x"), PathKind::kFile);
+  EXPECT_EQ(files.Probe(Sjis("sub\\..\\..\\外")), PathKind::kFile);
   EXPECT_EQ(files.Open("..\\x", "r+b"), nullptr);
   EXPECT_FALSE(files.Delete("..\\x"));
   EXPECT_EQ(files.Resolve("C:\\x", Access::kRead), "");
@@ -113,7 +113,7 @@ TEST_F(GameFilesInPlay, LoadersMeetMissingFilesAndFolders) {
     ASSERT_TRUE(Load("// start\n"));
     for (const char* name : {"pic.sb1", "pic.sj1", "chapter.st1", "save1"}) {
       WriteFile(name, "x");
-      EXPECT_EQ(ProbeGamePath(name), 2);
+      EXPECT_EQ(ProbeGamePath(name), PathKind::kFile);
       fs::remove(name);  // between the existence test and the open
       if (folder_instead) fs::create_directory(name);
     }

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "platform/process.h"
+#include "shell/shell_commands.h"
 #include "support/game_test.h"
 
 namespace piko {
