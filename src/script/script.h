@@ -8,6 +8,7 @@
 
 #include "base/scramble.h"
 #include "base/text_search.h"
+#include "platform/files.h"
 
 namespace piko {
 
@@ -53,7 +54,7 @@ struct ScriptState {
 };
 
 // ---- Scenario store and loader ----
-int ProbeFile(std::string_view name);
+PathKind ProbeFile(std::string_view name);
 int ChooseStartScenario(Game& g);
 int LoadScenario(Game& g, std::string_view name);
 void CheckChoiceBlocks(Game& g);
@@ -78,21 +79,12 @@ std::string ScriptErrorHint(std::string_view message, std::string_view detail);
 std::string ScriptErrorDetails(const Game& g, std::string_view message, std::string_view detail);
 
 // ---- Commands of the interpreter itself ----
-void SetPicturePath(Game& g);
-void SetSoundPath(Game& g);
-void SetScenarioPath(Game& g);
-void SetSkip(Game& g);
-void SetErrorReports(Game& g);
-void AcceptPopoTest(Game& g);
 
 // ---- Labels and sub-scenarios ----
 int FindLabel(const Game& g, std::string_view name);
-int CallScenario(Game& g, int kind);
+enum class CallKind { kSubScenario, kRightClick };
+int CallScenario(Game& g, CallKind kind);
 int SameFileName(std::string_view a, std::string_view b);
-void PassLabel(Game& g);
-void JumpToLabel(Game& g);
-void CallSubScenario(Game& g);
-void RegisterRightClickScenario(Game& g);
 // The right button's call, when its conditions hold.
 void StartRightClickScenario(Game& g);
 

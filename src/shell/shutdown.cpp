@@ -5,13 +5,14 @@
 #include "platform/files.h"
 #include "platform/process.h"
 #include "shell/game.h"
+#include "shell/shell_commands.h"
 
 namespace piko {
 
 namespace {
 
 void DeleteTemporaryFile(const char* name) {
-  if (ProbeFile(name) == 2) DeleteGameFile(name);
+  if (ProbeFile(name) == PathKind::kFile) DeleteGameFile(name);
 }
 
 // A second instance of the player waits for this one to end and then

@@ -8,8 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "support/game_test.h"
 #include "support/process.h"
-#include "support/test_game.h"
+#include "tools/pack.h"
 
 namespace piko {
 namespace {
@@ -41,12 +42,13 @@ void WriteHugeWave(const std::string& path, uint32_t bytes) {
 // A wave of a gigabyte plays through the device and the wave player (its
 // loop) while the memory stays that of a small game.
 TEST(Faults, AGigabyteWavePlaysFromTheDisk) {
-  testing::TempGameFolder folder;
-  folder.WriteBytes("piko.ini", Sjis("＃注意オフ\n"));
+  testing::TempFolder folder;
+  folder.Write("piko.ini", Sjis("＃注意オフ\n"));
   std::filesystem::create_directories(folder.path() + "/se");
   WriteHugeWave(folder.path() + "/se/big.sw1", 1u << 30);
-  folder.WriteScenario("start.st1",
-                       "＃音のパス\nse\\\n＃音\nbig\n＃時間待ち\n500\n＃音ループ\nbig\n＃時間待ち\n500\n＃終了\n");
+  folder.Write("start.st1",
+               PackScenario("＃音のパス\nse\\\n＃音\nbig\n＃時間待ち\n500\n＃音ループ\nbig\n＃時間待ち\n500\n＃終了\n",
+                            nullptr));
   std::string trace = folder.path() + "/trace.txt";
   ProcessResult r = RunProcess({PIKO_PLAYER, "--headless", "--trace", trace, folder.path()});
   EXPECT_EQ(r.exit_code, 0) << r.err;
@@ -71,10 +73,12 @@ std::string NoFontsConfig(const std::string& dir, bool with_latin_face) {
 // Without Japanese faces the game plays on, and the player says once what
 // to install, however many fonts and lines of text the game makes.
 TEST(Faults, NoJapaneseFontsPlaysOnAndSaysWhatToInstall) {
-  testing::TempGameFolder folder;
-  folder.WriteBytes("piko.ini", Sjis("＃注意オフ\n"));
-  folder.WriteScenario("start.st1",
-                       "＃セリフ 待ちオフ\n日本語の文字\n\n＃フォント\n明朝\n＃セリフ 待ちオフ\nもう一行\n\n＃終了\n");
+  testing::TempFolder folder;
+  folder.Write("piko.ini", Sjis("＃注意オフ\n"));
+  folder.Write(
+      "start.st1",
+      PackScenario("＃セリフ 待ちオフ\n日本語の文字\n\n＃フォント\n明朝\n＃セリフ 待ちオフ\nもう一行\n\n＃終了\n",
+                   nullptr));
   for (bool latin : {false, true}) {
     if (latin && !std::filesystem::exists("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf")) continue;
     std::string conf = NoFontsConfig(folder.path() + (latin ? "/latin" : "/none"), latin);
@@ -91,11 +95,12 @@ TEST(Faults, NoJapaneseFontsPlaysOnAndSaysWhatToInstall) {
 // The SDL backend on a display of its own: without a sound device the
 // game plays to its end silently.
 TEST(Faults, TheWindowPlaysOnWithoutASoundDevice) {
-  testing::TempGameFolder folder;
-  folder.WriteBytes("piko.ini", Sjis("＃注意オフ\n"));
+  testing::TempFolder folder;
+  folder.Write("piko.ini", Sjis("＃注意オフ\n"));
   std::filesystem::create_directories(folder.path() + "/se");
   WriteHugeWave(folder.path() + "/se/tone.sw1", 44 + 44100 * 4);
-  folder.WriteScenario("start.st1", "＃音のパス\nse\\\n＃音\ntone\n＃時間待ち\n300\n＃音ループ\ntone\n＃終了\n");
+  folder.Write("start.st1",
+               PackScenario("＃音のパス\nse\\\n＃音\ntone\n＃時間待ち\n300\n＃音ループ\ntone\n＃終了\n", nullptr));
   std::string trace = folder.path() + "/trace.txt";
   ProcessResult r = RunProcess({std::string(PIKO_SOURCE_DIR) + "/tests/support/with-xvfb.sh", "/usr/bin/env", "-u",
                                 "SDL_VIDEODRIVER", "-u", "WAYLAND_DISPLAY", "SDL_AUDIODRIVER=piko-no-such-driver",
@@ -110,9 +115,9 @@ TEST(Faults, TheWindowPlaysOnWithoutASoundDevice) {
 // A display that is named but not there is refused at once, naming it; the
 // headless player needs none.
 TEST(Faults, ADisplayThatIsNotThereIsSaidPlainly) {
-  testing::TempGameFolder folder;
-  folder.WriteBytes("piko.ini", Sjis("＃注意オフ\n"));
-  folder.WriteScenario("start.st1", "＃終了\n");
+  testing::TempFolder folder;
+  folder.Write("piko.ini", Sjis("＃注意オフ\n"));
+  folder.Write("start.st1", PackScenario("＃終了\n", nullptr));
   ProcessResult r = RunProcess({"/usr/bin/env", "-u", "SDL_VIDEODRIVER", "-u", "WAYLAND_DISPLAY",
                                 "DISPLAY=/nonexistent/piko-no-display:0", PIKO_PLAYER, folder.path()});
   EXPECT_EQ(r.exit_code, 2);
