@@ -102,6 +102,9 @@ class Mixer {
   // Renders `frames` frames of interleaved stereo.
   void Render(float* out, size_t frames);
   void RenderS16(int16_t* out, size_t frames);
+  // Counts `frames` as rendered when no source plays, which is all that
+  // rendering them would do; false, and nothing done, otherwise.
+  bool SkipSilence(size_t frames);
   // Frames rendered so far.
   uint64_t RenderedFrames() const;
 

@@ -248,6 +248,13 @@ void Mixer::Render(float* out, size_t frames) {
   }
 }
 
+bool Mixer::SkipSilence(size_t frames) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!voices_.empty()) return false;
+  rendered_ += frames;
+  return true;
+}
+
 void Mixer::RenderS16(int16_t* out, size_t frames) {
   float buf[2 * kBlock];
   for (size_t off = 0; off < frames; off += kBlock) {

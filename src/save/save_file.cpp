@@ -1,11 +1,13 @@
 // The save file: writing it whole beside its target and renaming it into
 // place, and reading it back with every check made before anything changes.
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <climits>
 #include <cstring>
 #include <memory>
 #include <unordered_set>
+#include <vector>
 
 #include "base/fixed_text.h"
 #include "base/sjis.h"
@@ -65,20 +67,30 @@ struct Report {
   std::string_view detail;
 };
 
+// The levels of the call stack a restore overwrites, kept to be put back
+// when it fails; only those, the stack is a fifth of a megabyte.
 struct SavedStack {
   int depth = 0;
-  std::unique_ptr<char[][kCallStackNameBytes]> names{new char[kCallStackNameSlots][kCallStackNameBytes]};
-  std::unique_ptr<int[]> return_lines{new int[kCallStackReturnSlots]};
+  int levels = 0;
+  std::vector<std::array<char, kCallStackNameBytes>> names;
+  std::vector<int> return_lines;
 
-  void Take(const ScriptState& s) {
+  void Take(const ScriptState& s, int overwritten_depth) {
     depth = s.call_depth;
-    std::memcpy(names.get(), s.call_stack_names, sizeof s.call_stack_names);
-    std::memcpy(return_lines.get(), s.call_stack_return_lines, sizeof s.call_stack_return_lines);
+    levels = std::clamp(std::max(depth, overwritten_depth) + 1, 0, kCallStackNameSlots);
+    names.resize(static_cast<size_t>(levels));
+    return_lines.resize(static_cast<size_t>(levels));
+    for (int i = 0; i < levels; ++i) {
+      std::memcpy(names[i].data(), s.call_stack_names[i], kCallStackNameBytes);
+      return_lines[i] = i < kCallStackReturnSlots ? s.call_stack_return_lines[i] : 0;
+    }
   }
   void PutBack(ScriptState& s) const {
     s.call_depth = depth;
-    std::memcpy(s.call_stack_names, names.get(), sizeof s.call_stack_names);
-    std::memcpy(s.call_stack_return_lines, return_lines.get(), sizeof s.call_stack_return_lines);
+    for (int i = 0; i < levels; ++i) {
+      std::memcpy(s.call_stack_names[i], names[i].data(), kCallStackNameBytes);
+      if (i < kCallStackReturnSlots) s.call_stack_return_lines[i] = return_lines[i];
+    }
   }
 };
 
@@ -298,7 +310,7 @@ int ApplySaveLines(Game& g, const SaveLines& file, int restore, std::string_view
   ScriptState& s = g.script;
   if (restore) {
     SavedStack before;
-    before.Take(s);
+    before.Take(s, static_cast<int>(depth));
     s.call_depth = static_cast<int>(depth);
     for (int level = 0; level <= depth; ++level) {
       CopyText(s.call_stack_names[level], line(history + 2 + 2 * level));
