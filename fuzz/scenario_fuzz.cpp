@@ -1,5 +1,6 @@
 // Plays arbitrary bytes as the start scenario: a fresh game each run, no
-// window and no fonts, at most a few thousand Frame ticks. Bytes after the
+// window and no fonts, at most a few thousand Frame ticks or a few script
+// errors. Bytes after the
 // first "\0EV\0" are the player's input, three bytes an event (what, after
 // how many ticks, where or which key); an event comes earlier when the game
 // waits only for input, and once they are used up every such wait is
@@ -23,7 +24,7 @@ constexpr int kTicks = 3000;
 constexpr int kWaitingTicks = 16;
 // A script error paints the whole screen red; a game that keeps failing
 // (a jump back over a bad line) has shown what it can after a few.
-constexpr int kErrors = 16;
+constexpr int kErrors = 8;
 constexpr piko::Key kKeys[] = {piko::Key::kEnter, piko::Key::kSpace, piko::Key::kEscape,
                                piko::Key::kCtrl,  piko::Key::kShift, piko::Key::kUp,
                                piko::Key::kDown,  piko::Key::kF1,    piko::Key::kOther};

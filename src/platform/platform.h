@@ -128,7 +128,9 @@ class Reports {
   virtual void OnScriptError(std::string_view /*file_sjis*/, int /*line*/, std::string_view /*message_sjis*/,
                              std::string_view /*detail_sjis*/) {}
   // The search paths and a hint that follow each script error on a
-  // terminal or in a log (UTF-8); the headless report leaves them out.
+  // terminal or in a log (UTF-8), made only for a platform that shows them;
+  // the headless report leaves them out.
+  virtual bool ShowsScriptErrorDetails() const { return false; }
   virtual void OnScriptErrorDetails(std::string_view /*utf8*/) {}
   virtual void OnLineExecuted(std::string_view /*file_sjis*/, int /*line*/, std::string_view /*text_sjis*/) {}
   virtual void Diagnostic(std::string_view /*utf8*/) {}

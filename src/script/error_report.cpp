@@ -12,7 +12,9 @@ namespace piko {
 void ReportScriptError(Game& g, std::string_view message, std::string_view detail) {
   if (g.script.error_reports_off == 1) return;
   g.platform->reports().OnScriptError(CurrentScenarioName(g), g.script.line_pos + 1, message, detail);
-  g.platform->reports().OnScriptErrorDetails(ScriptErrorDetails(g, message, detail));
+  if (g.platform->reports().ShowsScriptErrorDetails()) {
+    g.platform->reports().OnScriptErrorDetails(ScriptErrorDetails(g, message, detail));
+  }
   Surface& back = g.gfx.back_buffer;
   FillRect(g, back, 0, 0, back.width, back.height, 255, 0, 0);
   FillRect(g, back, 20, 250, 600, 210, 255, 255, 255);

@@ -318,6 +318,7 @@ class SdlPlatform : public SdlBackend, public Clock, public Window, public Dialo
       std::fflush(log_);
     }
   }
+  bool ShowsScriptErrorDetails() const override { return true; }
   void OnScriptErrorDetails(std::string_view utf8) override {
     std::fprintf(stderr, "%.*s\n", static_cast<int>(utf8.size()), utf8.data());
     if (log_) {
