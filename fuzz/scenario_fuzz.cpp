@@ -1,11 +1,10 @@
 // Plays arbitrary bytes as the start scenario: a fresh game each run, no
 // window and no fonts, at most a few thousand Frame ticks or a few script
-// errors. Bytes after the
-// first "\0EV\0" are the player's input, three bytes an event (what, after
-// how many ticks, where or which key); an event comes earlier when the game
-// waits only for input, and once they are used up every such wait is
-// clicked away. The folder also holds a picture, a sub-scenario, a save and
-// a font folder for the script to name.
+// errors. Bytes after the first "\0EV\0" are the player's input, three
+// bytes an event (what, after how many ticks, where or which key); an event
+// comes earlier when the game waits only for input, and once they are used
+// up every such wait is clicked away. The folder also holds a picture, a
+// sub-scenario, a save and a font folder for the script to name.
 #include <cstdio>
 #include <string>
 #include <string_view>
