@@ -3,7 +3,6 @@
 // hold, from its file through the simple wave player.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -12,6 +11,7 @@
 #include <vector>
 
 #include "support/process.h"
+#include "support/wave_file.h"
 
 namespace piko {
 namespace {
@@ -19,40 +19,7 @@ namespace {
 namespace fs = std::filesystem;
 using testing::ReadFileText;
 using testing::SplitLines;
-
-void Put16(std::string* s, int v) { s->append({static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF)}); }
-void Put32(std::string* s, uint32_t v) {
-  Put16(s, static_cast<int>(v & 0xFFFF));
-  Put16(s, static_cast<int>(v >> 16));
-}
-
-// A RIFF WAVE file of a sine tone; data_bytes overrides the data chunk's
-// stated length.
-std::string Tone(int rate, int bits, int channels, int ms, int hz, uint32_t data_bytes = 0) {
-  std::string pcm;
-  for (int i = 0; i < rate * ms / 1000; ++i) {
-    double v = 0.4 * std::sin(2 * M_PI * hz * i / rate);
-    for (int c = 0; c < channels; ++c) {
-      if (bits == 16)
-        Put16(&pcm, static_cast<int>(v * 32767));
-      else
-        pcm.push_back(static_cast<char>(128 + static_cast<int>(v * 127)));
-    }
-  }
-  std::string w = "RIFF";
-  Put32(&w, 36 + static_cast<uint32_t>(pcm.size()));
-  w += "WAVEfmt ";
-  Put32(&w, 16);
-  Put16(&w, 1);
-  Put16(&w, channels);
-  Put32(&w, rate);
-  Put32(&w, rate * channels * bits / 8);
-  Put16(&w, channels * bits / 8);
-  Put16(&w, bits);
-  w += "data";
-  Put32(&w, data_bytes ? data_bytes : static_cast<uint32_t>(pcm.size()));
-  return w + pcm;
-}
+using testing::ToneWave;
 
 struct Heard {
   std::vector<int16_t> mix;  // 48 kHz stereo
@@ -89,14 +56,14 @@ Heard Play(const std::string& name, std::vector<std::string> options) {
   auto write = [&](const char* file, const std::string& bytes) {
     std::ofstream(dir / "se" / file, std::ios::binary) << bytes;
   };
-  write("key.sw1", Tone(22050, 16, 1, 200, 1000));
-  write("miss.sw1", Tone(11025, 8, 2, 200, 250));
-  std::string bad = Tone(22050, 16, 1, 100, 1000);
+  write("key.sw1", ToneWave(22050, 16, 1, 200, 1000));
+  write("miss.sw1", ToneWave(11025, 8, 2, 200, 250));
+  std::string bad = ToneWave(22050, 16, 1, 100, 1000);
   bad[22] = 0;  // no channels: the device refuses the format
   write("junk.sw1", bad);
   write("tiny.sw1", "RIFF\x04\0\0\0WAVE");
   // Too large to hold: the tone, then a sparse run of silence.
-  write("big.sw1", Tone(22050, 16, 1, 200, 1000, 40u << 20));
+  write("big.sw1", ToneWave(22050, 16, 1, 200, 1000, 40u << 20));
   fs::resize_file(dir / "se/big.sw1", (40u << 20) + 44);
 
   std::string input = (dir / "input").string(), wave = (dir / "mix.wav").string(), trace = (dir / "trace").string();

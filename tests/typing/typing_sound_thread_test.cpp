@@ -4,28 +4,17 @@
 
 #include <atomic>
 #include <chrono>
-#include <cstring>
 #include <thread>
 
 #include "shell/game.h"
+#include "support/wave_file.h"
 
 namespace piko {
 namespace {
 
 std::shared_ptr<const std::vector<uint8_t>> Image(int rate, int bits) {
-  auto w = std::make_shared<std::vector<uint8_t>>(44 + rate / 50 * bits / 8, 0x40);
-  auto put = [&](size_t at, uint32_t v, int n) {
-    for (int i = 0; i < n; ++i) (*w)[at + i] = static_cast<uint8_t>(v >> (8 * i));
-  };
-  std::memcpy(w->data(), "RIFF\0\0\0\0WAVEfmt ", 16);
-  put(16, 16, 4);
-  put(20, 1, 2);
-  put(22, 1, 2);
-  put(24, rate, 4);
-  put(34, bits, 2);
-  std::memcpy(w->data() + 36, "data", 4);
-  put(40, static_cast<uint32_t>(w->size() - 44), 4);
-  return w;
+  std::string w = testing::ToneWave(rate, bits, 1, 20, 440);
+  return std::make_shared<std::vector<uint8_t>>(w.begin(), w.end());
 }
 
 TEST(TypingSoundThreads, EverySoundIsFreedAndTheDeviceClosesWhenTheLastEnds) {
