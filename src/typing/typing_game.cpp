@@ -110,7 +110,7 @@ void LoadSound(Game& g, Args& args, TypingSound& sound) {
   TypingState& t = g.typing;
   std::string name = args.Next();
   std::string path = std::string(TextOf(g.script.sound_path)) + name + std::string(TextOf(g.script.ext_wave));
-  if (ProbeFile(path) != 2) return ReportScriptError(g, "タイプ音のファイルがありません"_sjv, name);
+  if (ProbeFile(path) != PathKind::kFile) return ReportScriptError(g, "タイプ音のファイルがありません"_sjv, name);
   t.memory_short = false;
   CopyText(sound.file, path);
   FILE* f = OpenGameFile(path, "rb");
