@@ -1,5 +1,6 @@
 #include "audio/stream_player.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 
@@ -195,6 +196,14 @@ int StreamPlayer::state() {
   return state_.load(std::memory_order_acquire);
 }
 
+int StreamPlayer::InputFrameBytes() const {
+  // Above the refill threshold the buffer must hold the largest frame the
+  // stream may switch to; a constant-bitrate stream keeps 12 of its frames
+  // unless the table allows frames over 11 times its first.
+  const int f = output_.max_frame_bytes;
+  return std::max(f, (output_.largest_frame_bytes - 1 + 10) / 11);
+}
+
 void StreamPlayer::JoinThread() {
   if (thread_.joinable()) thread_.join();
 }
@@ -205,7 +214,7 @@ int StreamPlayer::play() {
   if (fseeko(file_, data_start_, SEEK_SET) != 0) return 0;
   if (!mpeg::start(*decoder_, header_)) return 0;
   output_ = decoder_->output;
-  const int f = output_.max_frame_bytes, p = output_.pcm_bytes;
+  const int f = InputFrameBytes(), p = output_.pcm_bytes;
   input_size_ = 12 * f;
   refill_threshold_ = 11 * f;
   pcm_size_ = 8 * p;
@@ -396,7 +405,7 @@ void StreamPlayer::SeekTo(int seconds) {
   bytes_consumed_ = walked;
   Report(2, per_second > 0 ? static_cast<int>(walked / per_second) : 0);
   read_pos_ = available_ = write_pos_ = filled_ = 0;
-  refill_threshold_ = 11 * f;
+  refill_threshold_ = 11 * InputFrameBytes();
   flush_threshold_ = 7 * output_.pcm_bytes;
   mpeg::Reset(*decoder_);
 }

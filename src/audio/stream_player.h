@@ -147,6 +147,8 @@ class StreamPlayer : public MusicPlayer {
   int Flush();
   void Finish(bool reset_sink);
   void SeekTo(int seconds);
+  // F of the input buffer's sizes.
+  int InputFrameBytes() const;
   void JoinThread();
   void Report(int code, int value) {
     if (callback_) callback_(code, value, user_);
