@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <filesystem>
@@ -192,6 +193,40 @@ TEST(StreamPlayer, StopReachesTheThreadWhateverItIsDoing) {
   EXPECT_EQ(rig.player.state(), kStopped);
   EXPECT_FALSE(rig.device->IsOpen());
   rig.player.close();
+}
+
+// The headless player's way: the mix is rendered by the clock on the main
+// thread, which polls the state each tick and reopens the song when it ends.
+std::vector<int16_t> LoopOnAClock(const std::string& path, int ticks) {
+  Mixer mixer;
+  WaveOutSink sink(std::make_unique<BufferedWaveOut>(&mixer, true));
+  StreamPlayer player;
+  player.set_sink(&sink);
+  player.set_callback(Ignore, nullptr);
+  std::vector<int16_t> mix(2 * 480 * ticks);
+  for (int t = 0; t < ticks; ++t) {
+    if (player.state() == kStopped) {
+      player.close();
+      EXPECT_TRUE(player.open(path.c_str(), nullptr) && player.play());
+    }
+    mixer.RenderS16(mix.data() + 2 * 480 * t, 480);
+  }
+  player.close();
+  return mix;
+}
+
+TEST(StreamPlayer, OnAClockTheMixDoesNotDependOnTheStreamThreadsSpeed) {
+  std::string path = WriteTemp("clock", Layer3Stream(0, 0, 6));
+  std::vector<int16_t> calm = LoopOnAClock(path, 300);
+  std::atomic<bool> busy{true};
+  std::thread load([&] {
+    while (busy) std::this_thread::yield();
+  });
+  std::vector<int16_t> loaded = LoopOnAClock(path, 300);
+  busy = false;
+  load.join();
+  EXPECT_GT(*std::max_element(calm.begin(), calm.end()), 100);
+  EXPECT_TRUE(calm == loaded);
 }
 
 TEST(StreamPlayer, RefusesFilesWithoutPlayableFrames) {

@@ -226,12 +226,11 @@ TEST(Mp3Game, TheMixIsTheSameOnEveryRunHoweverBusyTheMachine) {
       while (busy) x = x + 1;
     });
   }
-  std::vector<Heard> loaded;
-  for (int run = 0; run < 2; ++run) loaded.push_back(PlayHeard(g, {}));
+  Heard loaded = PlayHeard(g, {});
   busy = false;
   for (std::thread& t : load) t.join();
   EXPECT_GT(calm.mix.size(), 48000u * 5);
-  for (const Heard& h : loaded) EXPECT_TRUE(calm.mix == h.mix);
+  EXPECT_TRUE(calm.mix == loaded.mix);
 }
 
 TEST(Mp3Game, TheSystemPlayerPlaysTheMusicToo) {
