@@ -27,14 +27,6 @@ struct AudioState {
 };
 
 // Commands.
-void ConfigureSound(Game& g);   // "＃音設定"
-void PlayLoopedSound(Game& g);  // "＃音ループ"
-void StopSounds(Game& g);       // "＃音止め"
-void PlaySound(Game& g);        // "＃音"
-void StopCdAudio(Game& g);      // "＃ＣＤ止め"
-void PlayCdAudio(Game& g);      // "＃ＣＤ"
-void PlayMidi(Game& g);         // "＃ＭＩＤＩ"
-void PlayMp3(Game& g);          // "＃ＭＰ３"
 
 // Entry points.
 void PollSoundDevices(Game& g);  // wave, CD, looped sound, MIDI and MP3 polls

@@ -9,7 +9,9 @@
 #include "base/fixed_text.h"
 #include "base/sjis.h"
 #include "platform/files.h"
+#include "script/args.h"
 #include "shell/game.h"
+#include "audio/audio_commands.h"
 
 namespace piko {
 
@@ -164,20 +166,20 @@ void PlayMp3(Game& g) {
     ShowSingleChannelNotice(g);
     g.audio.single_channel_warning = 0;
   }
-  std::string_view line = LineAt(g, s.line_pos);
-  if (FindText(line, "のパス"_sjv) >= 0) {
-    CopyText(m.mp3_path, LineAt(g, ++s.line_pos));
+  Args args(g);
+  if (args.Has("のパス"_sjv)) {
+    CopyText(m.mp3_path, args.Next());
     return;
   }
   m.loop = 0;
-  if (FindText(line, "止め"_sjv) >= 0) {
+  if (args.Has("止め"_sjv)) {
     StopMusic(g);
     return;
   }
   if (!m.player) return;  // before start-up
   StopMusic(g);
-  bool loop = line.find("ループ"_sjv) != std::string_view::npos;
-  std::string_view name_line = LineAt(g, ++s.line_pos);
+  bool loop = args.HasBytes("ループ"_sjv);
+  std::string name_line = args.Next();
   std::string name = std::string(TextOf(m.mp3_path)) + std::string(name_line) + std::string(TextOf(s.ext_mp3));
   if (ProbeFile(name) != 2) {
     ReportScriptError(g, "ＭＰ３ファイルがありません"_sjv, name_line);

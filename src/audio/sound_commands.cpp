@@ -11,6 +11,7 @@
 #include "platform/files.h"
 #include "script/args.h"
 #include "shell/game.h"
+#include "audio/audio_commands.h"
 
 namespace piko {
 

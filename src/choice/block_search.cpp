@@ -4,6 +4,7 @@
 
 #include "base/sjis.h"
 #include "shell/game.h"
+#include "choice/choice_commands.h"
 
 namespace piko {
 

@@ -9,6 +9,7 @@
 #include "base/sjis.h"
 #include "script/args.h"
 #include "shell/game.h"
+#include "choice/choice_commands.h"
 
 namespace piko {
 
@@ -69,21 +70,21 @@ void BranchOnRanges(Game& g) {
   }
   int value;
   if (!args.Value(value_line, &value)) return;
-  if (LineAt(g, s.line_pos + 1).empty()) {
-    ++s.line_pos;
+  if (args.Peek().empty()) {
+    args.Skip();
     ReportScriptError(g, "区間を区切る数がありません"_sjv, "（パラメータの直後にリターンがあります）"_sjv);
     return;
   }
   std::vector<int> separator_lines;
-  while (!LineAt(g, s.line_pos + 1).empty() && s.line_pos + 1 < s.line_count) {
-    ++s.line_pos;
+  std::string separator;
+  while (args.NextInBlock(&separator)) {
     if (separator_lines.size() == 99) {
       ReportScriptError(g, "＃分岐範囲は１００区間までです"_sjv, "（区切り数は９９まで）"_sjv);
       return;
     }
     separator_lines.push_back(s.line_pos);
   }
-  ++s.line_pos;  // the empty line that ends the separators
+  args.Skip();  // the empty line that ends the separators
   std::vector<int> separators;
   for (int line : separator_lines) {
     std::string text(LineAt(g, line));
@@ -105,13 +106,12 @@ void BranchOnRanges(Game& g) {
 }
 
 void BranchOnMaximum(Game& g) {
-  ScriptState& s = g.script;
+  Args args(g);
   int best = 1;
   int best_value = 0;
   int count = 0;
-  while (!LineAt(g, s.line_pos + 1).empty() && s.line_pos + 1 < s.line_count) {
-    ++s.line_pos;
-    std::string text(LineAt(g, s.line_pos));
+  std::string text;
+  while (args.NextInBlock(&text)) {
     if (count == 100) {
       ReportScriptError(g, "＃分岐最大の値は１００個までです"_sjv, text);
       return;
@@ -124,7 +124,7 @@ void BranchOnMaximum(Game& g) {
       best_value = v;
     }
   }
-  ++s.line_pos;  // the empty line that ends the values
+  args.Skip();  // the empty line that ends the values
   JumpToTarget(g, best, "＃分岐最大～＃＃＃＃をチェックしてください"_sjv);
 }
 

@@ -46,19 +46,6 @@ struct ChoiceState {
   char area_sound[kMaxChoices][kChoiceNameBytes] = {};
 };
 
-// Commands.
-void BranchOnRanges(Game& g);    // "＃分岐範囲"
-void BranchOnMaximum(Game& g);   // "＃分岐最大"
-void BranchOnString(Game& g);    // "＃分岐文字"
-void OpenPictureChoice(Game& g); // "＃選択裏画面"
-void SetChoicePosition(Game& g); // "＃選択位置"
-void SetChoiceFrame(Game& g);    // "＃選択枠"
-void SetChoiceFont(Game& g);     // "＃選択フォント"
-void SetChoiceHighlightColour(Game& g);  // "＃選択反転色"
-void OpenChoiceMenu(Game& g);    // "＃選択"
-void SkipChoiceTarget(Game& g);  // "＃0" to "＃9" met in normal flow
-void PassBlockEnd(Game& g);      // "＃＃＃＃" met in normal flow
-
 // The block search shared by choices and branches. Choice mode finds a
 // target label at the level of the block that starts after `line_pos`;
 // end mode finds the "＃＃＃＃" closing the block that holds `line_pos`.

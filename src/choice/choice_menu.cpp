@@ -12,6 +12,7 @@
 #include "gfx/surface_copy.h"
 #include "script/args.h"
 #include "shell/game.h"
+#include "choice/choice_commands.h"
 
 namespace piko {
 

@@ -4,7 +4,9 @@
 #include "base/fixed_text.h"
 #include "base/sjis.h"
 #include "platform/files.h"
+#include "script/args.h"
 #include "shell/game.h"
+#include "movie/movie_commands.h"
 
 namespace piko {
 
@@ -77,13 +79,12 @@ void CloseShow(CDShow& show) {
 
 void PlayMovie(Game& g) {
   ScriptState& s = g.script;
-  if (FindText(LineAt(g, s.line_pos), "のパス"_sjv) >= 0) {
-    ++s.line_pos;
-    CopyText(g.movie.movie_path, LineAt(g, s.line_pos));
+  Args args(g);
+  if (args.Has("のパス"_sjv)) {
+    CopyText(g.movie.movie_path, args.Next());
     return;
   }
-  ++s.line_pos;
-  std::string_view file = LineAt(g, s.line_pos);
+  std::string file = args.Next();
   std::string name = std::string(TextOf(g.movie.movie_path)) + std::string(file) + std::string(TextOf(s.ext_movie));
   if (ProbeFile(name) != 2) {
     ReportScriptError(g, "ムービーのファイル名が違います"_sjv, file);

@@ -25,7 +25,6 @@ struct MovieState {
   std::unique_ptr<CDShow> show;
 };
 
-void PlayMovie(Game& g);  // "＃ムービー"
 // Draws the frame due now into the back buffer; returns 1 when the movie
 // has ended.
 int DrawMovieFrame(Game& g);

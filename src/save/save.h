@@ -55,7 +55,5 @@ int read_save_file(Game& g, int restore);
 // the reports.
 int ApplySaveLines(Game& g, const SaveLines& file, int restore, std::string_view path);
 
-void SaveGameCommand(Game& g);  // "＃セーブ"
-void LoadGameCommand(Game& g);  // "＃ロード"
 
 }  // namespace piko

@@ -3,22 +3,17 @@
 #include <string>
 
 #include "base/sjis.h"
+#include "script/args.h"
 #include "shell/game.h"
+#include "save/save_commands.h"
 
 namespace piko {
 
-namespace {
-
-bool LineHas(const Game& g, std::string_view word) { return FindText(LineAt(g, g.script.line_pos), word) >= 0; }
-
-}  // namespace
-
 void SaveGameCommand(Game& g) {
-  ScriptState& s = g.script;
+  Args args(g);
   g.vars.save_load_used = 1;
-  if (!LineHas(g, "確認"_sjv)) {
-    ++s.line_pos;
-    std::string name(LineAt(g, s.line_pos));
+  if (!args.Has("確認"_sjv)) {
+    std::string name = args.Next();
     if (name.empty()) {
       ReportScriptError(g, "＃セーブするファイル名がありません"_sjv, "");
       return;
@@ -26,8 +21,8 @@ void SaveGameCommand(Game& g) {
     write_save_file(g, name);
     return;
   }
-  std::string name(LineAt(g, s.line_pos + 1));
-  std::string label(LineAt(g, s.line_pos + 2));
+  std::string name(args.Peek(1));
+  std::string label(args.Peek(2));
   if (name.empty()) {
     ReportScriptError(g, "＃セーブ（上書き確認）する"_sjv, "ファイル名がありません"_sjv);
     return;
@@ -36,7 +31,7 @@ void SaveGameCommand(Game& g) {
     ReportScriptError(g, "＃セーブ上書き確認時の"_sjv, "ラベル名がありません"_sjv);
     return;
   }
-  s.line_pos += 2;
+  args.Skip(2);
   // A folder of that name counts as existing: the script decides.
   if (ProbeFile(name) == 0) {
     write_save_file(g, name);
@@ -47,16 +42,17 @@ void SaveGameCommand(Game& g) {
     ReportScriptError(g, "上書き確認時のラベルが見つかりません"_sjv, label);
     return;
   }
-  s.line_pos = found;
+  g.script.line_pos = found;
 }
 
 void LoadGameCommand(Game& g) {
   ScriptState& s = g.script;
   g.vars.save_load_used = 1;
+  Args args(g);
   const int command = s.line_pos;
-  const int restore = LineHas(g, "復帰"_sjv) ? 1 : 0;
-  std::string name(LineAt(g, command + 1));
-  if (!LineHas(g, "確認"_sjv)) {
+  const int restore = args.Has("復帰"_sjv) ? 1 : 0;
+  std::string name(args.Peek(1));
+  if (!args.Has("確認"_sjv)) {
     if (name.empty()) {
       ReportScriptError(g, "＃ロードするファイル名がありません"_sjv, "");
       return;
@@ -65,7 +61,7 @@ void LoadGameCommand(Game& g) {
     if (!read_save_file(g, restore) || !restore) s.line_pos = command + 1;
     return;
   }
-  std::string label(LineAt(g, command + 2));
+  std::string label(args.Peek(2));
   if (name.empty()) {
     ReportScriptError(g, "＃ロード（ファイル確認）する"_sjv, "ファイル名がありません"_sjv);
     return;

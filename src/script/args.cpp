@@ -12,7 +12,16 @@ bool Args::HasBytes(std::string_view word) const { return command_.find(word) !=
 
 std::string Args::Next() { return std::string(LineAt(g_, ++g_.script.line_pos)); }
 
-std::string_view Args::Peek() const { return LineAt(g_, g_.script.line_pos + 1); }
+std::string_view Args::Peek(int ahead) const { return LineAt(g_, g_.script.line_pos + ahead); }
+
+void Args::Skip(int lines) { g_.script.line_pos += lines; }
+
+bool Args::NextInBlock(std::string* line) {
+  ScriptState& s = g_.script;
+  if (Peek().empty() || s.line_pos + 1 >= s.line_count) return false;
+  *line = Next();
+  return true;
+}
 
 bool Args::NextValue(int* value) { return Value(Next(), value); }
 

@@ -26,8 +26,14 @@ class Args {
 
   // The next line.
   std::string Next();
-  // The line after the last one read, without moving onto it.
-  std::string_view Peek() const;
+  // A line after the last one read (1: the next), without moving onto it.
+  std::string_view Peek(int ahead = 1) const;
+  // Moves onto the next lines without reading them (the empty line that
+  // ends a block, or lines read with Peek).
+  void Skip(int lines = 1);
+  // A block of lines ends at an empty line or at the end of the scenario:
+  // moves onto the next line and reads it while the block goes on.
+  bool NextInBlock(std::string* line);
   // The next line as a number: evaluated, and on a fault reported with the
   // line as its detail; then false.
   bool NextValue(int* value);

@@ -5,6 +5,9 @@
 #include "script/keyword_table.h"
 #include "script/args.h"
 #include "shell/game.h"
+#include "text/text_commands.h"
+#include "vars/vars_commands.h"
+#include "script/script_commands.h"
 
 namespace piko {
 

@@ -8,6 +8,15 @@
 #include "base/sjis.h"
 #include "gfx/gfx_commands.h"
 #include "shell/game.h"
+#include "audio/audio_commands.h"
+#include "choice/choice_commands.h"
+#include "text/text_commands.h"
+#include "vars/vars_commands.h"
+#include "save/save_commands.h"
+#include "script/script_commands.h"
+#include "movie/movie_commands.h"
+#include "typing/typing_commands.h"
+#include "shell/shell_commands.h"
 
 namespace piko {
 

@@ -8,6 +8,7 @@
 #include "base/sjis.h"
 #include "script/args.h"
 #include "shell/game.h"
+#include "script/script_commands.h"
 
 namespace piko {
 
@@ -125,7 +126,8 @@ void CallSubScenario(Game& g) { CallScenario(g, 1); }
 
 void RegisterRightClickScenario(Game& g) {
   ScriptState& s = g.script;
-  std::string_view name = LineAt(g, s.line_pos + 1);
+  Args args(g);
+  std::string_view name = args.Peek();
   std::string path = ScenarioPathFor(g, name);
   if (ProbeFile(path) == 2) {
     CopyText(s.right_click_scenario_file, path);
@@ -133,7 +135,7 @@ void RegisterRightClickScenario(Game& g) {
   } else {
     ReportScriptError(g, "右クリックシナリオのファイルがありません"_sjv, name);
   }
-  ++s.line_pos;
+  args.Skip();
 }
 
 void StartRightClickScenario(Game& g) {

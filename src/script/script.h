@@ -78,21 +78,11 @@ std::string ScriptErrorHint(std::string_view message, std::string_view detail);
 std::string ScriptErrorDetails(const Game& g, std::string_view message, std::string_view detail);
 
 // ---- Commands of the interpreter itself ----
-void SetPicturePath(Game& g);
-void SetSoundPath(Game& g);
-void SetScenarioPath(Game& g);
-void SetSkip(Game& g);
-void SetErrorReports(Game& g);
-void AcceptPopoTest(Game& g);
 
 // ---- Labels and sub-scenarios ----
 int FindLabel(const Game& g, std::string_view name);
 int CallScenario(Game& g, int kind);
 int SameFileName(std::string_view a, std::string_view b);
-void PassLabel(Game& g);
-void JumpToLabel(Game& g);
-void CallSubScenario(Game& g);
-void RegisterRightClickScenario(Game& g);
 // The right button's call, when its conditions hold.
 void StartRightClickScenario(Game& g);
 

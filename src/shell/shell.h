@@ -94,7 +94,6 @@ void ReadConfigFile(Game& g);
 
 // Shutdown and sweep.
 void Shutdown(Game& g);
-void QuitGame(Game& g);  // "＃終了"
 int Sweep(Game& g, long process_number);
 void ResetSoundAndEffects(Game& g);
 // The command line that starts the sweep instance for this process.

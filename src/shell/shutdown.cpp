@@ -5,6 +5,7 @@
 #include "platform/files.h"
 #include "platform/process.h"
 #include "shell/game.h"
+#include "shell/shell_commands.h"
 
 namespace piko {
 

@@ -5,7 +5,9 @@
 #include <string>
 
 #include "base/sjis.h"
+#include "script/args.h"
 #include "shell/game.h"
+#include "text/text_commands.h"
 
 namespace piko {
 
@@ -63,18 +65,17 @@ int RowHeight(const Game& g, int n) {
 // the style line between them. False at the end of the row; line_pos then
 // stays on the last line the row took.
 bool NextSegment(Game& g) {
-  ScriptState& s = g.script;
-  if (!ContinuesRow(LineAt(g, s.line_pos + 1))) return false;
-  ++s.line_pos;
-  ApplyTextStyle(g, LineAt(g, s.line_pos));
-  std::string_view text = LineAt(g, s.line_pos + 1);
+  Args args(g);
+  if (!ContinuesRow(args.Peek())) return false;
+  ApplyTextStyle(g, args.Next());
+  std::string_view text = args.Peek();
   if (BeginsWith(text, "＃文字"_sjv)) {
     ReportScriptError(g, "＃文字追加の次の行が"_sjv, "＃文字となっています。"_sjv);
     return false;
   }
   // An empty line ends the row and is left to close the block.
   if (text.empty()) return false;
-  ++s.line_pos;
+  args.Skip();
   return true;
 }
 

@@ -7,6 +7,7 @@
 #include "gfx/surface_copy.h"
 #include "script/args.h"
 #include "shell/game.h"
+#include "text/text_commands.h"
 
 namespace piko {
 

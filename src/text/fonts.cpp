@@ -8,6 +8,7 @@
 #include "platform/files.h"
 #include "script/args.h"
 #include "shell/game.h"
+#include "text/text_commands.h"
 
 namespace piko {
 

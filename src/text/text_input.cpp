@@ -7,6 +7,7 @@
 #include "base/sjis.h"
 #include "script/args.h"
 #include "shell/game.h"
+#include "text/text_commands.h"
 
 namespace piko {
 

@@ -2,6 +2,7 @@
 // them ("＃セリフ", "＃文章", "＃クリック待ち").
 #include "base/sjis.h"
 #include "shell/game.h"
+#include "text/text_commands.h"
 
 namespace piko {
 

@@ -11,6 +11,7 @@
 #include "gfx/surface_copy.h"
 #include "script/args.h"
 #include "shell/game.h"
+#include "text/text_commands.h"
 
 namespace piko {
 

@@ -46,7 +46,6 @@ struct TypingState {
   int keys_x = 0;
 };
 
-void StartTypingGame(Game& g);  // "＃タイピング" in all its forms
 // A key the window procedure passes on: its virtual-key code, upper case.
 void TypeCharacter(Game& g, int code);
 void DrawTypingGame(Game& g);  // ComposeFrame, while the exercise runs

@@ -14,6 +14,7 @@
 #include "platform/keyboard.h"
 #include "script/args.h"
 #include "shell/game.h"
+#include "typing/typing_commands.h"
 
 namespace piko {
 

@@ -6,6 +6,7 @@
 #include "base/sjis.h"
 #include "script/args.h"
 #include "shell/game.h"
+#include "vars/vars_commands.h"
 
 namespace piko {
 
@@ -94,19 +95,19 @@ void StartTimeWait(Game& g) {
 void WaitForClickPosition(Game& g) { g.shell.waits[Wait::kClickPosition] = 1; }
 
 void StoreClickPosition(Game& g, int x, int y) {
-  ScriptState& s = g.script;
+  Args args(g);
   g.shell.waits[Wait::kClickPosition] = 0;
-  std::string x_name(LineAt(g, s.line_pos));
+  std::string x_name(args.Command());
   if (x_name.empty()) return ReportScriptError(g, "＃クリック位置のＸを代入する変数が"_sjv, "指定されていません"_sjv);
   int x_slot = find_numeric(g, x_name);
   if (x_slot < 0) return ReportScriptError(g, "＃クリック位置のＸを代入する 変数 が宣言されていません"_sjv, x_name);
   g.vars.numeric_values[x_slot] = x;
-  std::string y_name(LineAt(g, ++s.line_pos));
+  std::string y_name = args.Next();
   if (y_name.empty()) return ReportScriptError(g, "＃クリック位置のＹを代入する変数が"_sjv, "指定されていません"_sjv);
   int y_slot = find_numeric(g, y_name);
   if (y_slot < 0) return ReportScriptError(g, "＃クリック位置のＹを代入する 変数 が宣言されていません"_sjv, y_name);
   g.vars.numeric_values[y_slot] = y;
-  ++s.line_pos;  // the tick does not run for this line
+  args.Skip();  // the tick does not run for this line
   MarkVariableDisplayDirty(g);
 }
 

@@ -8,6 +8,7 @@
 #include "base/fixed_text.h"
 #include "base/sjis.h"
 #include "shell/game.h"
+#include "vars/vars_commands.h"
 
 namespace piko {
 

@@ -10,6 +10,7 @@
 
 #include "platform/process.h"
 #include "shell/window_platform.h"
+#include "shell/shell_commands.h"
 
 namespace piko {
 namespace {
