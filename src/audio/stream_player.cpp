@@ -222,6 +222,7 @@ int StreamPlayer::play() {
   if (input_.size() < static_cast<size_t>(input_size_)) input_.resize(input_size_);
   if (pcm_.size() * 2 < static_cast<size_t>(pcm_size_)) pcm_.resize(pcm_size_ / 2);
   read_pos_ = available_ = write_pos_ = filled_ = 0;
+  sink_fed_ = false;
   bytes_consumed_ = 0;
   last_seconds_ = -1;
   SinkFormat format{output_.channels, output_.bits_per_sample, output_.output_rate, pcm_size_};
@@ -317,7 +318,10 @@ int StreamPlayer::Flush() {
   for (;;) {
     int r = sink_->write(reinterpret_cast<const uint8_t*>(pcm_.data()), filled_);
     if (r != kSinkInterrupted) {
-      if (r == 1) write_pos_ = filled_ = 0;
+      if (r == 1) {
+        write_pos_ = filled_ = 0;
+        sink_fed_ = true;
+      }
       return r;
     }
     HandleRequests();
@@ -348,7 +352,9 @@ void StreamPlayer::RunStream() {
         refill_threshold_ = flush_threshold_ = 0;
       }
       available_ += static_cast<int>(n);
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      // The pause gives the CPU back while queued sound plays; before the
+      // first block is queued it would only delay the music's start.
+      if (sink_fed_) std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     mpeg::FrameResult fr = mpeg::DecodeFrame(*decoder_, in + read_pos_, available_, pcm_.data() + write_pos_ / 2);
     if (fr.consumed == 0 || fr.consumed > available_) break;
@@ -405,6 +411,7 @@ void StreamPlayer::SeekTo(int seconds) {
   bytes_consumed_ = walked;
   Report(2, per_second > 0 ? static_cast<int>(walked / per_second) : 0);
   read_pos_ = available_ = write_pos_ = filled_ = 0;
+  sink_fed_ = false;
   refill_threshold_ = 11 * InputFrameBytes();
   flush_threshold_ = 7 * output_.pcm_bytes;
   mpeg::Reset(*decoder_);

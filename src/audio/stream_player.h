@@ -173,6 +173,7 @@ class StreamPlayer : public MusicPlayer {
   std::vector<int16_t> pcm_;
   int pcm_size_ = 0, write_pos_ = 0, filled_ = 0, flush_threshold_ = 0;
   int last_seconds_ = -1;
+  bool sink_fed_ = false;  // a block has been queued since play or seek
 
   // The stream thread's request queue; it lives as long as the player.
   std::mutex queue_mutex_;
