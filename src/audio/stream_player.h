@@ -95,7 +95,7 @@ class WaveOutSink : public PcmSink {
 
  private:
   std::unique_ptr<WaveOut> device_;
-  bool open_ = false;
+  std::atomic<bool> open_{false};  // set_volume may come from the main thread
   int next_ = 0;
   WaveBuffer headers_[kBuffers];
   std::vector<uint8_t> memory_[kBuffers];
