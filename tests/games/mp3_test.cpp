@@ -221,6 +221,7 @@ TEST(Mp3Game, TheMixHoldsTheMusicLoopedStoppedAndPlayedOut) {
     found = std::equal(want.begin() + after_beeps, want.end(), h.mix.begin() + at + after_beeps);
   }
   EXPECT_TRUE(found);
+  // A stop cuts at once; the next play stops the one before it.
   EXPECT_EQ(h.Peak(stop + 5, second), 0);
   // The last play is heard whole, sample for sample, then silence.
   std::vector<int16_t> pcm = Pcm(Song(10, 1));
