@@ -28,7 +28,7 @@ std::string ChooseGameFolder(const piko::Options& o) {
     self[n] = '\0';
     std::string dir(self);
     dir.erase(dir.rfind('/') + 1);
-    if (piko::GameFiles(dir).Probe("start.st1") == 2) return dir;
+    if (piko::GameFiles(dir).Probe("start.st1") == piko::PathKind::kFile) return dir;
   }
   return ".";
 }
@@ -49,7 +49,7 @@ bool CanWrite(const std::string& path, std::string* why) {
 
 // The game folder holds what an author writes, not what the player reads.
 void SayHowToPack(const std::string& folder) {
-  bool scn = piko::ProbeGamePath("start.scn") == 2;
+  bool scn = piko::ProbeGamePath("start.scn") == piko::PathKind::kFile;
   if (!scn) return;
   std::fprintf(stderr,
                "piko: %s holds start.scn, an authoring scenario, and no start.st1: piko plays packed game folders.\n"
@@ -181,7 +181,7 @@ int main(int argc, char** argv) {
 
   int code = piko::RunPlayer(g, o.sweep_pid.empty() ? nullptr : o.sweep_pid.c_str());
 
-  if (!sweep && code == 1 && piko::ProbeGamePath("start.st1") != 2) SayHowToPack(folder);
+  if (!sweep && code == 1 && piko::ProbeGamePath("start.st1") != piko::PathKind::kFile) SayHowToPack(folder);
   if (!sweep) {
     piko::Surface frame = headless ? headless->last_frame() : window->LastFrame();
     if (!o.screenshot_file.empty() && !piko::WriteSurfacePng(frame, o.screenshot_file)) {

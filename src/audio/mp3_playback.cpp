@@ -181,11 +181,11 @@ void PlayMp3(Game& g) {
   bool loop = args.HasBytes("ループ"_sjv);
   std::string name_line = args.Next();
   std::string name = std::string(TextOf(m.mp3_path)) + std::string(name_line) + std::string(TextOf(s.ext_mp3));
-  if (ProbeFile(name) != 2) {
+  if (ProbeFile(name) != PathKind::kFile) {
     ReportScriptError(g, "ＭＰ３ファイルがありません"_sjv, name_line);
     return;
   }
-  if (ProbeFile(kMp3Copy) == 2) DeleteGameFile(kMp3Copy);
+  if (ProbeFile(kMp3Copy) == PathKind::kFile) DeleteGameFile(kMp3Copy);
   UnscrambleMp3(name);
   if (BuiltInPath(g)) {
     if (!OpenBuiltInPlayer(g)) {

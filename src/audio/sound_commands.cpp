@@ -91,7 +91,7 @@ void PlaySound(Game& g) {
   SendMci(g, "close wsnd");
   StopWavePlayer(g);
   std::string name = WaveName(g, next);
-  if (ProbeFile(name) != 2) {
+  if (ProbeFile(name) != PathKind::kFile) {
     ReportScriptError(g, "音のファイルがありません"_sjv, next);
     return;
   }
@@ -106,7 +106,7 @@ void PlayLoopedSound(Game& g) {
   StopWavePlayer(g);
   std::string next = Args(g).Next();
   std::string name = WaveName(g, next);
-  if (ProbeFile(name) != 2) {
+  if (ProbeFile(name) != PathKind::kFile) {
     ReportScriptError(g, "音ループのファイルがありません"_sjv, next);
     return;
   }
@@ -198,12 +198,12 @@ void PlayMidi(Game& g) {
   bool loop = args.HasBytes("ループ"_sjv);
   std::string next = args.Next();
   std::string name = std::string(TextOf(a.midi_path)) + next + std::string(TextOf(g.script.ext_midi));
-  if (ProbeFile(name) != 2) {
+  if (ProbeFile(name) != PathKind::kFile) {
     ReportScriptError(g, "ＭＩＤＩファイルがありません"_sjv, next);
     return;
   }
   // Music plays from a copy, so the game's own file is never held open.
-  if (ProbeFile(kMidiCopy) == 2) DeleteGameFile(kMidiCopy);
+  if (ProbeFile(kMidiCopy) == PathKind::kFile) DeleteGameFile(kMidiCopy);
   CopyWholeFile(name, kMidiCopy);
 
   std::string open = "open \"" + MidiCopyName(g) + "\" type sequencer alias MUSIC";
@@ -236,7 +236,7 @@ void PollSoundDevices(Game& g) {
   if (a.sound_loop) g.platform->Audio().PlaySound(a.loop_sound_path, kSndAsync | kSndLoop | kSndNoStop);
   if (a.midi_loop && DeviceStopped(g, "status MUSIC mode")) {
     SendMci(g, "close MUSIC");
-    if (ProbeFile(kMidiCopy) == 2) {
+    if (ProbeFile(kMidiCopy) == PathKind::kFile) {
       SendMci(g, "open \"" + MidiCopyName(g) + "\" type sequencer alias MUSIC");
       SendMci(g, "play MUSIC from 0");
     }

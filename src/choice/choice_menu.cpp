@@ -247,7 +247,7 @@ void OpenAreaChoice(Game& g) {
     if (c.area_sound[i][0]) {
       std::string path =
           std::string(TextOf(s.sound_path)) + std::string(TextOf(c.area_sound[i])) + std::string(TextOf(s.ext_wave));
-      if (ProbeFile(path) != 2) {
+      if (ProbeFile(path) != PathKind::kFile) {
         ReportScriptError(g, "＃選択裏画面の音ファイルがありません"_sjv, TextOf(c.area_sound[i]));
         return;
       }
@@ -255,7 +255,7 @@ void OpenAreaChoice(Game& g) {
     if (c.area_picture[i][0]) {
       std::string path =
           std::string(TextOf(s.picture_path)) + std::string(TextOf(c.area_picture[i])) + std::string(TextOf(s.ext_bmp));
-      if (ProbeFile(path) != 2) {
+      if (ProbeFile(path) != PathKind::kFile) {
         ReportScriptError(g, "＃選択裏画面の絵のファイルがありません"_sjv, TextOf(c.area_picture[i]));
         return;
       }

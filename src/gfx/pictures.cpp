@@ -33,7 +33,7 @@ void KeepJpegMessage(Game& g, const JpegResult& r) { CopyText(g.gfx.jpeg_message
 }  // namespace
 
 int IsJpegPicture(const Game& g, std::string_view name) {
-  return ProbeFile(PictureFile(g, name, TextOf(g.script.ext_jpeg))) == 2 ? 1 : 0;
+  return ProbeFile(PictureFile(g, name, TextOf(g.script.ext_jpeg))) == PathKind::kFile ? 1 : 0;
 }
 
 void LoadPictureToSurface(Game& g, std::string_view name, Surface& surface) {

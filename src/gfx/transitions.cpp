@@ -144,7 +144,7 @@ void DefineWipePattern(Game& g) {
   for (;;) {
     std::string name = args.Next();
     if (name.empty()) break;
-    if (ProbeFile(std::string(TextOf(g.script.picture_path)) + name + std::string(TextOf(g.script.ext_bmp))) != 2) {
+    if (ProbeFile(std::string(TextOf(g.script.picture_path)) + name + std::string(TextOf(g.script.ext_bmp))) != PathKind::kFile) {
       ReportScriptError(g, "マスクのファイル名が間違っています"_sjv, name);
       return;
     }
@@ -194,7 +194,7 @@ void DrawWipeStep(Game& g) {
     std::string_view name = TextOf(d.wipe_masks[d.wipe_step - 1]);
     std::string file =
         std::string(TextOf(g.script.picture_path)) + std::string(name) + std::string(TextOf(g.script.ext_bmp));
-    bool ok = ProbeFile(file) == 2;
+    bool ok = ProbeFile(file) == PathKind::kFile;
     if (ok && d.wipe_mask_loaded != d.wipe_step) {
       ok = LoadBmpToSurface(g, d.surfaces[WipeMaskSurface], name, kScreenWidth, kScreenHeight);
       d.wipe_mask_loaded = ok ? d.wipe_step : 0;

@@ -86,7 +86,7 @@ void PlayMovie(Game& g) {
   }
   std::string file = args.Next();
   std::string name = std::string(TextOf(g.movie.movie_path)) + std::string(file) + std::string(TextOf(s.ext_movie));
-  if (ProbeFile(name) != 2) {
+  if (ProbeFile(name) != PathKind::kFile) {
     ReportScriptError(g, "ムービーのファイル名が違います"_sjv, file);
     return;
   }

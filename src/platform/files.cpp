@@ -195,11 +195,11 @@ std::string GameFiles::Resolve(std::string_view name_sjis, Access access) const 
   return path;
 }
 
-int GameFiles::Probe(std::string_view name_sjis) const {
+PathKind GameFiles::Probe(std::string_view name_sjis) const {
   std::string path = Resolve(name_sjis, Access::kRead);
   struct stat st;
-  if (path.empty() || ::stat(path.c_str(), &st) != 0) return 0;
-  return S_ISDIR(st.st_mode) ? 1 : 2;
+  if (path.empty() || ::stat(path.c_str(), &st) != 0) return PathKind::kMissing;
+  return S_ISDIR(st.st_mode) ? PathKind::kFolder : PathKind::kFile;
 }
 
 FILE* GameFiles::Open(std::string_view name_sjis, const char* mode) const {
@@ -304,7 +304,7 @@ GameFiles& CurrentGameFiles() {
 std::string ResolveGamePath(std::string_view name_sjis) {
   return CurrentGameFiles().Resolve(name_sjis, GameFiles::Access::kRead);
 }
-int ProbeGamePath(std::string_view name_sjis) { return CurrentGameFiles().Probe(name_sjis); }
+PathKind ProbeGamePath(std::string_view name_sjis) { return CurrentGameFiles().Probe(name_sjis); }
 FILE* OpenGameFile(std::string_view name_sjis, const char* mode) { return CurrentGameFiles().Open(name_sjis, mode); }
 bool DeleteGameFile(std::string_view name_sjis) { return CurrentGameFiles().Delete(name_sjis); }
 bool RenameGameFile(std::string_view from_sjis, std::string_view to_sjis) {

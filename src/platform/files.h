@@ -19,6 +19,10 @@ struct FolderEntry {
   bool is_folder = false;
 };
 
+// What a name stands for on disk. Nothing, or a name that is refused, is
+// kMissing.
+enum class PathKind { kMissing, kFolder, kFile };
+
 class GameFiles {
  public:
   enum class Access { kRead, kWrite };
@@ -47,9 +51,7 @@ class GameFiles {
   // gets).
   std::string Resolve(std::string_view name_sjis, Access access) const;
 
-  // 0 when nothing of that name exists (or it is refused), 1 for a folder,
-  // 2 for a file.
-  int Probe(std::string_view name_sjis) const;
+  PathKind Probe(std::string_view name_sjis) const;
   // fopen; a mode with 'w', 'a' or '+' is a write. Null for a folder.
   FILE* Open(std::string_view name_sjis, const char* mode) const;
   bool Delete(std::string_view name_sjis) const;
@@ -78,7 +80,7 @@ GameFiles& CurrentGameFiles();
 
 // The engine's names for the calls of CurrentGameFiles().
 std::string ResolveGamePath(std::string_view name_sjis);  // for reading
-int ProbeGamePath(std::string_view name_sjis);
+PathKind ProbeGamePath(std::string_view name_sjis);
 FILE* OpenGameFile(std::string_view name_sjis, const char* mode);
 bool DeleteGameFile(std::string_view name_sjis);
 bool RenameGameFile(std::string_view from_sjis, std::string_view to_sjis);

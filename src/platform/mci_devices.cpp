@@ -160,7 +160,7 @@ std::unique_ptr<MciDevice> OpenWave(AudioSystem& audio, const std::string& eleme
     return nullptr;
   }
   std::vector<uint8_t> bytes;
-  if (ProbeGamePath(element) != 2 || !ReadGameFileBytes(ResolveGamePath(element), &bytes)) {
+  if (ProbeGamePath(element) != PathKind::kFile || !ReadGameFileBytes(ResolveGamePath(element), &bytes)) {
     *error = kMciErrFileNotFound;
     return nullptr;
   }
@@ -202,7 +202,7 @@ class SequencerDevice : public PlaybackDevice {
 
 std::unique_ptr<MciDevice> OpenSequencer(AudioSystem& audio, const std::string& element, int* error) {
   std::vector<uint8_t> bytes;
-  if (element.empty() || ProbeGamePath(element) != 2 || !ReadGameFileBytes(ResolveGamePath(element), &bytes)) {
+  if (element.empty() || ProbeGamePath(element) != PathKind::kFile || !ReadGameFileBytes(ResolveGamePath(element), &bytes)) {
     *error = kMciErrFileNotFound;
     return nullptr;
   }

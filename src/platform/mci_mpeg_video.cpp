@@ -49,7 +49,7 @@ std::unique_ptr<MciDevice> OpenMpegVideo(AudioSystem& audio, const std::string& 
     *error = kMciErrMissingParameter;
     return nullptr;
   }
-  if (ProbeGamePath(element) != 2) {
+  if (ProbeGamePath(element) != PathKind::kFile) {
     *error = kMciErrFileNotFound;
     return nullptr;
   }

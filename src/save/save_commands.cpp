@@ -33,7 +33,7 @@ void SaveGameCommand(Game& g) {
   }
   args.Skip(2);
   // A folder of that name counts as existing: the script decides.
-  if (ProbeFile(name) == 0) {
+  if (ProbeFile(name) == PathKind::kMissing) {
     write_save_file(g, name);
     return;
   }
@@ -70,7 +70,7 @@ void LoadGameCommand(Game& g) {
     ReportScriptError(g, "＃ロード確認時（指定ファイルがない場合）の"_sjv, "飛び先ラベル名がありません"_sjv);
     return;
   }
-  if (ProbeFile(name) == 2) {
+  if (ProbeFile(name) == PathKind::kFile) {
     if (!read_save_file(g, restore) || !restore) s.line_pos = command + 2;
     return;
   }

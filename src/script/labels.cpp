@@ -51,13 +51,13 @@ void JumpToLabel(Game& g) {
   s.line_pos = found;
 }
 
-int CallScenario(Game& g, int kind) {
+int CallScenario(Game& g, CallKind kind) {
   ScriptState& s = g.script;
   if (s.call_depth > kMaxCallDepth) {
     ReportScriptError(g, "別シナリオから別シナリオを1000階層以上呼んでいます"_sjv, "（右クリックシナリオも含みます）"_sjv);
     return 0;
   }
-  bool right_click = kind == 2;
+  bool right_click = kind == CallKind::kRightClick;
   Args args(g);
   bool with_label = !right_click && args.Has("ラベル"_sjv);
   std::string name, path, label;
@@ -71,7 +71,7 @@ int CallScenario(Game& g, int kind) {
   if (with_label) label = args.Next();
 
   bool placed = false;
-  if (ProbeFile(path) != 2) {
+  if (ProbeFile(path) != PathKind::kFile) {
     // Not under the current path: a scenario of the same file name on the
     // stack is still reached.
     for (int level = s.call_depth; level >= 0; --level) {
@@ -122,14 +122,14 @@ int CallScenario(Game& g, int kind) {
   return 1;
 }
 
-void CallSubScenario(Game& g) { CallScenario(g, 1); }
+void CallSubScenario(Game& g) { CallScenario(g, CallKind::kSubScenario); }
 
 void RegisterRightClickScenario(Game& g) {
   ScriptState& s = g.script;
   Args args(g);
   std::string_view name = args.Peek();
   std::string path = ScenarioPathFor(g, name);
-  if (ProbeFile(path) == 2) {
+  if (ProbeFile(path) == PathKind::kFile) {
     CopyText(s.right_click_scenario_file, path);
     s.right_click_scenario_set = 1;
   } else {
@@ -145,7 +145,7 @@ void StartRightClickScenario(Game& g) {
       sh.waits[Wait::kOverlap] || g.text.dialogue_mode || g.text.narration_mode) {
     return;
   }
-  CallScenario(g, 2);
+  CallScenario(g, CallKind::kRightClick);
 }
 
 }  // namespace piko

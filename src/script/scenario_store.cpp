@@ -25,10 +25,10 @@ std::string_view CurrentScenarioName(const Game& g) {
   return TextOf(g.script.call_stack_names[depth]);
 }
 
-int ProbeFile(std::string_view name) { return ProbeGamePath(name); }
+PathKind ProbeFile(std::string_view name) { return ProbeGamePath(name); }
 
 int ChooseStartScenario(Game& g) {
-  if (ProbeFile("start.st1") == 2) {
+  if (ProbeFile("start.st1") == PathKind::kFile) {
     ScriptState& s = g.script;
     CopyText(s.ext_scenario, ".st1");
     CopyText(s.ext_bmp, ".sb1");

@@ -8,6 +8,7 @@
 
 #include "base/scramble.h"
 #include "base/text_search.h"
+#include "platform/files.h"
 
 namespace piko {
 
@@ -53,7 +54,7 @@ struct ScriptState {
 };
 
 // ---- Scenario store and loader ----
-int ProbeFile(std::string_view name);
+PathKind ProbeFile(std::string_view name);
 int ChooseStartScenario(Game& g);
 int LoadScenario(Game& g, std::string_view name);
 void CheckChoiceBlocks(Game& g);
@@ -81,7 +82,8 @@ std::string ScriptErrorDetails(const Game& g, std::string_view message, std::str
 
 // ---- Labels and sub-scenarios ----
 int FindLabel(const Game& g, std::string_view name);
-int CallScenario(Game& g, int kind);
+enum class CallKind { kSubScenario, kRightClick };
+int CallScenario(Game& g, CallKind kind);
 int SameFileName(std::string_view a, std::string_view b);
 // The right button's call, when its conditions hold.
 void StartRightClickScenario(Game& g);

@@ -22,7 +22,7 @@ void ShowConfigBox(Game& g, std::string_view text) { ShowGameMessage(g, text, Me
 }  // namespace
 
 void ReadConfigFile(Game& g) {
-  if (ProbeFile("piko.ini") != 2) return;
+  if (ProbeFile("piko.ini") != PathKind::kFile) return;
   std::unique_ptr<FILE, int (*)(FILE*)> f(OpenGameFile("piko.ini", "rb"), std::fclose);
   if (!f) return;
   // 200 lines, a last line without its end, and two empty end lines.

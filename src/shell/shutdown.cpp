@@ -12,7 +12,7 @@ namespace piko {
 namespace {
 
 void DeleteTemporaryFile(const char* name) {
-  if (ProbeFile(name) == 2) DeleteGameFile(name);
+  if (ProbeFile(name) == PathKind::kFile) DeleteGameFile(name);
 }
 
 // A second instance of the player waits for this one to end and then

@@ -102,7 +102,7 @@ void InstallFontFolder(Game& g) {
   TextState& t = g.text;
   t.font_file_count = 0;
   t.fonts_registered = 0;
-  if (ProbeFile(kFontFolder) != 1) return;
+  if (ProbeFile(kFontFolder) != PathKind::kFolder) return;
   std::vector<FolderEntry> entries;
   if (!ListGameFolder(kFontFolder, &entries)) return;
 

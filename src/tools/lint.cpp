@@ -349,7 +349,7 @@ class Linter {
 
   void CheckPath(const Scenario& s, int line, const std::string& path) {
     if (path.empty() || FindLastText(path, "\\") == static_cast<int>(path.size()) - 1) return;
-    if (ProbeGamePath(path) == 1) {
+    if (ProbeGamePath(path) == PathKind::kFolder) {
       flawed_paths_.insert(path);  // the names under it are not reported again
       Error(s.shown, line,
             "the folder prefix \"" + U(path) + "\" has no trailing \\: names are joined to it directly (\"" + U(path) +
@@ -404,7 +404,7 @@ class Linter {
         return;
     }
     for (const std::string& t : tried) {
-      if (ProbeGamePath(t) == 2) return;
+      if (ProbeGamePath(t) == PathKind::kFile) return;
     }
     std::string list;
     for (const std::string& t : tried) list += (list.empty() ? "" : " or ") + U(t);
@@ -566,7 +566,7 @@ class Linter {
             break;
           }
           std::string path = paths->scenario + name + ".st1";
-          if (!paths->known || ProbeGamePath(path) == 2) {
+          if (!paths->known || ProbeGamePath(path) == PathKind::kFile) {
             scenario_called = path;
             break;
           }
@@ -702,7 +702,7 @@ std::vector<LintFinding> LintFolder(const std::string& dir, std::string* error) 
     WorkingDirectory wd(game);
     if (!wd.ok()) {
       *error = "cannot enter " + game;
-    } else if (ProbeGamePath("start.st1") != 2) {
+    } else if (ProbeGamePath("start.st1") != PathKind::kFile) {
       *error = "no start.st1 (nor start.scn) in " + dir;
     } else {
       linter.Run();

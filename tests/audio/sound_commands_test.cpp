@@ -7,17 +7,18 @@
 
 #include "base/sjis.h"
 #include "shell/game.h"
+#include "support/game_test.h"
 #include "support/process.h"
-#include "support/test_game.h"
 
 namespace piko {
 namespace {
 
-using testing::Sjis;
-using testing::TempGameFolder;
-using testing::TestGame;
+using SoundSettings = testing::GameTest;
+using SoundLoop = testing::GameTest;
 
-TEST(SoundSettings, BackScreenBeepWords) {
+using testing::Sjis;
+
+TEST_F(SoundSettings, BackScreenBeepWords) {
   const struct {
     const char* line;
     int before;
@@ -27,33 +28,31 @@ TEST(SoundSettings, BackScreenBeepWords) {
                {"＃音設定 オフ", 0, 0},  // without "選択裏画面" nothing changes
                {"＃音設定 選択裏画面", 1, 1}};
   for (const auto& c : cases) {
-    TempGameFolder folder;
-    TestGame t;
-    ASSERT_TRUE(t.Load(folder, std::string(c.line) + "\n"));
-    t.g().audio.choice_beep_off = c.before;
-    t.RunLines(1);
-    EXPECT_EQ(t.g().audio.choice_beep_off, c.after) << c.line;
+    NewGame();
+    ASSERT_TRUE(Load(std::string(c.line) + "\n"));
+    g().audio.choice_beep_off = c.before;
+    RunLines(1);
+    EXPECT_EQ(g().audio.choice_beep_off, c.after) << c.line;
   }
 }
 
 // A hover sound on the simple wave player interrupts the looped sound,
 // which comes back at the first poll after the hover sound has ended.
-TEST(SoundLoop, HoverSoundInterruptsItUntilItEnds) {
-  TempGameFolder folder;
+TEST_F(SoundLoop, HoverSoundInterruptsItUntilItEnds) {
   std::string sounds = std::string(PIKO_SOURCE_DIR) + "/tests/games/sound/game/se/";
-  folder.WriteBytes("loop.sw1", testing::ReadFileText(sounds + "loop.wav"));
-  folder.WriteBytes("hover.sw1", testing::ReadFileText(sounds + "ping.wav"));  // 300 ms
-  TestGame t;
-  ASSERT_TRUE(t.Load(folder, "＃音ループ\nloop\n＃クリック待ち\n"));
+  WriteFile("loop.sw1", testing::ReadFileText(sounds + "loop.wav"));
+  WriteFile("hover.sw1", testing::ReadFileText(sounds + "ping.wav"));  // 300 ms
+  NewGame();
+  ASSERT_TRUE(Load("＃音ループ\nloop\n＃クリック待ち\n"));
   std::vector<std::string> calls;
-  t.platform.Audio().SetTrace([&](std::string_view line) {
+  platform().Audio().SetTrace([&](std::string_view line) {
     if (line.rfind("snd: ", 0) == 0) calls.emplace_back(line);
   });
-  t.RunLines(2);  // the second line's tick polls: the loop plays on
-  PlayHoverSound(t.g(), "hover");
-  PollSoundDevices(t.g());
-  t.platform.now += 310;
-  PollSoundDevices(t.g());
+  RunLines(2);  // the second line's tick polls: the loop plays on
+  PlayHoverSound(g(), "hover");
+  PollSoundDevices(g());
+  Advance(310);
+  PollSoundDevices(g());
   std::vector<std::string> expected = {"snd: (none) 0x00 -> 1",   "snd: loop.sw1 0x09 -> 1",
                                        "snd: loop.sw1 0x19 -> 0", "snd: hover.sw1 0x01 -> 1",
                                        "snd: loop.sw1 0x19 -> 0", "snd: loop.sw1 0x19 -> 1"};

@@ -1,15 +1,12 @@
 #include <gtest/gtest.h>
 
 #include "base/sjis.h"
-#include "support/test_game.h"
+#include "support/game_test.h"
 
 namespace piko {
 namespace {
 
-using testing::TempGameFolder;
-using testing::KeyPress;
-using testing::LeftClick;
-using testing::TestGame;
+using PictureChoice = testing::GameTest;
 
 std::string Options(int n) {
   std::string text;
@@ -17,20 +14,22 @@ std::string Options(int n) {
   return text;
 }
 
-// Opens a menu of n options at the default position and returns its state.
-ChoiceState OpenWith(int n, int* errors = nullptr) {
-  TempGameFolder folder;
-  TestGame t;
-  EXPECT_TRUE(t.Load(folder, "＃選択\n" + Options(n) + "\n＃1\n＃＃＃＃"));
-  t.RunLines(1);
-  EXPECT_EQ(t.g().shell.waits[Wait::kChoiceMenu], 1);
-  EXPECT_EQ(t.g().shell.waits[Wait::kClick], 1);
-  EXPECT_EQ(t.g().script.line_pos, std::min(n, 27) + 1);  // the step after the last option taken
-  if (errors) *errors = static_cast<int>(t.platform.errors.size());
-  return t.g().choice;
-}
+class ChoiceMenu : public testing::GameTest {
+ protected:
+  // Opens a menu of n options at the default position and returns its state.
+  ChoiceState OpenWith(int n, int* errors = nullptr) {
+    NewGame();
+    EXPECT_TRUE(Load("＃選択\n" + Options(n) + "\n＃1\n＃＃＃＃"));
+    RunLines(1);
+    EXPECT_TRUE(Waiting(Wait::kChoiceMenu));
+    EXPECT_TRUE(Waiting(Wait::kClick));
+    EXPECT_EQ(g().script.line_pos, std::min(n, 27) + 1);  // the step after the last option taken
+    if (errors) *errors = static_cast<int>(Errors().size());
+    return g().choice;
+  }
+};
 
-TEST(ChoiceMenu, OneTwoOrThreeColumns) {
+TEST_F(ChoiceMenu, OneTwoOrThreeColumns) {
   ChoiceState nine = OpenWith(9);
   EXPECT_EQ(nine.window_h, 9 * 20 + 6);
   EXPECT_EQ(nine.choice_count, 9);
@@ -47,12 +46,10 @@ TEST(ChoiceMenu, OneTwoOrThreeColumns) {
   EXPECT_EQ(errors, 1);
 }
 
-TEST(ChoiceMenu, ItemsUnderThePointer) {
-  TempGameFolder folder;
-  TestGame t;
-  ASSERT_TRUE(t.Load(folder, "＃選択\n" + Options(12) + "\n＃1\n＃＃＃＃"));
-  t.RunLines(1);
-  Game& g = t.g();
+TEST_F(ChoiceMenu, ItemsUnderThePointer) {
+  ASSERT_TRUE(Load("＃選択\n" + Options(12) + "\n＃1\n＃＃＃＃"));
+  RunLines(1);
+  Game& g = this->g();
   const int X = 100, Y = 200, M = 3;  // the default window position and margin; 6 rows a column
   EXPECT_EQ(ChoiceItemAt(g, X + 10, Y + M), 1);
   EXPECT_EQ(ChoiceItemAt(g, X + 10, Y + M + 19), 1);
@@ -65,55 +62,51 @@ TEST(ChoiceMenu, ItemsUnderThePointer) {
   EXPECT_EQ(ChoiceItemAt(g, X + 331 + 1, Y + M), 0);
 }
 
-TEST(ChoiceMenu, KeysAndClicksTakeTheChoiceAndNestedTargetsAreSkipped) {
-  TempGameFolder folder;
-  TestGame t;
-  ASSERT_TRUE(t.Load(folder,
-                     "＃選択\nはい\nいいえ\n\n＃1\n＃選択\nA\nB\n\n＃1\n// inner one\n＃2\n// inner two\n＃＃＃＃\n"
-                     "＃2\n// outer two\n＃＃＃＃\n// after"));
-  Game& g = t.g();
-  t.RunLines(1);
-  HandleWindowEvent(g, KeyPress(Key::kEnter));  // nothing highlighted: the menu stays
-  EXPECT_EQ(g.shell.waits[Wait::kChoiceMenu], 1);
-  HandleWindowEvent(g, KeyPress(Key::kDown));
-  HandleWindowEvent(g, KeyPress(Key::kDown));
-  HandleWindowEvent(g, KeyPress(Key::kDown));
+TEST_F(ChoiceMenu, KeysAndClicksTakeTheChoiceAndNestedTargetsAreSkipped) {
+  ASSERT_TRUE(
+      Load("＃選択\nはい\nいいえ\n\n＃1\n＃選択\nA\nB\n\n＃1\n// inner one\n＃2\n// inner two\n＃＃＃＃\n"
+           "＃2\n// outer two\n＃＃＃＃\n// after"));
+  Game& g = this->g();
+  RunLines(1);
+  Press(Key::kEnter);  // nothing highlighted: the menu stays
+  EXPECT_TRUE(Waiting(Wait::kChoiceMenu));
+  Press(Key::kDown);
+  Press(Key::kDown);
+  Press(Key::kDown);
   EXPECT_EQ(g.choice.selected_choice, 2);
-  HandleWindowEvent(g, KeyPress(Key::kEnter));
-  EXPECT_EQ(g.shell.waits[Wait::kChoiceMenu], 0);
-  t.RunLines(1);
-  EXPECT_EQ(t.LastText(), "// outer two");
-  t.RunLines(1);  // ＃＃＃＃ met in normal flow
-  t.RunLines(1);
-  EXPECT_EQ(t.LastText(), "// after");
+  Press(Key::kEnter);
+  EXPECT_FALSE(Waiting(Wait::kChoiceMenu));
+  RunLines(1);
+  EXPECT_EQ(LastText(), "// outer two");
+  RunLines(1);  // ＃＃＃＃ met in normal flow
+  RunLines(1);
+  EXPECT_EQ(LastText(), "// after");
 
-  TestGame u;
-  ASSERT_TRUE(u.Load(folder,
-                     "＃選択\nはい\nいいえ\n\n＃1\n＃選択\nA\nB\n\n＃1\n// inner one\n＃2\n// inner two\n＃＃＃＃\n"
-                     "＃2\n// outer two\n＃＃＃＃\n// after"));
-  u.RunLines(1);
-  HandleWindowEvent(u.g(), LeftClick(110, 205));  // the first option
-  u.RunLines(1);
-  EXPECT_EQ(u.g().shell.waits[Wait::kChoiceMenu], 1);  // the inner menu
-  HandleWindowEvent(u.g(), LeftClick(104, 205));  // its first option
-  u.RunLines(1);
-  EXPECT_EQ(u.LastText(), "// inner one");
-  u.RunLines(3);  // the inner ＃2 leaves the inner block, the outer ＃2 the outer one
-  EXPECT_EQ(u.LastText(), "// after");
+  NewGame();
+  ASSERT_TRUE(
+      Load("＃選択\nはい\nいいえ\n\n＃1\n＃選択\nA\nB\n\n＃1\n// inner one\n＃2\n// inner two\n＃＃＃＃\n"
+           "＃2\n// outer two\n＃＃＃＃\n// after"));
+  RunLines(1);
+  Click(110, 205);  // the first option
+  RunLines(1);
+  EXPECT_TRUE(Waiting(Wait::kChoiceMenu));  // the inner menu
+  Click(104, 205);                          // its first option
+  RunLines(1);
+  EXPECT_EQ(LastText(), "// inner one");
+  RunLines(3);  // the inner ＃2 leaves the inner block, the outer ＃2 the outer one
+  EXPECT_EQ(LastText(), "// after");
 }
 
-TEST(ChoiceMenu, LayoutFaultsStillOpenTheMenu) {
-  TempGameFolder folder;
-  TestGame t;
-  ASSERT_TRUE(t.Load(folder, "＃選択位置\n100\n450\n\n＃選択\nA\nB\nC\n\n＃1\n＃＃＃＃"));
-  t.RunLines(2);
-  ASSERT_EQ(t.platform.errors.size(), 1u);
-  EXPECT_EQ(t.platform.errors[0].message, "選択ウインドウが下に はみ出します");
-  EXPECT_EQ(t.g().shell.waits[Wait::kChoiceMenu], 1);
-  EXPECT_EQ(ChoiceItemAt(t.g(), 110, 470), 1);
+TEST_F(ChoiceMenu, LayoutFaultsStillOpenTheMenu) {
+  ASSERT_TRUE(Load("＃選択位置\n100\n450\n\n＃選択\nA\nB\nC\n\n＃1\n＃＃＃＃"));
+  RunLines(2);
+  ASSERT_EQ(Errors().size(), 1u);
+  EXPECT_EQ(Errors()[0].message, "選択ウインドウが下に はみ出します");
+  EXPECT_TRUE(Waiting(Wait::kChoiceMenu));
+  EXPECT_EQ(ChoiceItemAt(g(), 110, 470), 1);
 }
 
-TEST(ChoiceMenu, PositionCommandFaults) {
+TEST_F(ChoiceMenu, PositionCommandFaults) {
   struct Case {
     const char* text;
     const char* message;
@@ -123,36 +116,34 @@ TEST(ChoiceMenu, PositionCommandFaults) {
       {"＃選択位置\n10\n-5\n", "選択位置のＹが画面からはみ出ています", "-5"},
       {"＃選択位置\n\n", "＃選択位置のＸが指定されていません", ""},
       {"＃選択位置\n600\n10\n100\n50\n", "選択位置の幅がマイナスか、画面からはみ出てしまいます", "幅は 100 です"},
-      {"＃選択位置\n10\n10\n100\n50\n45\n", "余白が大きすぎて選択肢を表示できません", "選択位置の幅と余白を調べてください"},
+      {"＃選択位置\n10\n10\n100\n50\n45\n", "余白が大きすぎて選択肢を表示できません",
+       "選択位置の幅と余白を調べてください"},
       {"＃選択\n\n", "＃選択に選択肢がありません", ""},
   };
   for (const Case& c : cases) {
-    TempGameFolder folder;
-    TestGame t;
+    NewGame();
     std::string text = c.text;
     if (text.rfind("＃選択\n", 0) == 0) text += "＃1\n＃＃＃＃";  // a menu needs its block
-    ASSERT_TRUE(t.Load(folder, text));
-    t.RunLines(1);
-    ASSERT_FALSE(t.platform.errors.empty()) << c.text;
-    EXPECT_EQ(t.platform.errors[0].message, c.message) << c.text;
-    EXPECT_EQ(t.platform.errors[0].detail, c.detail) << c.text;
+    ASSERT_TRUE(Load(text));
+    RunLines(1);
+    ASSERT_FALSE(Errors().empty()) << c.text;
+    EXPECT_EQ(Errors()[0].message, c.message) << c.text;
+    EXPECT_EQ(Errors()[0].detail, c.detail) << c.text;
   }
 }
 
-TEST(ChoiceMenu, TimedChoiceRunsTheZeroBranch) {
-  TempGameFolder folder;
-  TestGame t;
-  ASSERT_TRUE(t.Load(folder, "＃選択 ＃時間（10）＃\nA\nB\n\n＃0\n// too late\n＃1\n＃2\n＃＃＃＃"));
-  t.RunLines(1);
-  EXPECT_EQ(t.g().shell.waits[Wait::kChoiceMenu], 1);
-  FrameTick(t.g());
-  EXPECT_EQ(t.g().shell.waits[Wait::kChoiceMenu], 1);  // not yet
-  t.platform.now += 11;
-  t.RunLines(1);
-  EXPECT_EQ(t.LastText(), "// too late");
+TEST_F(ChoiceMenu, TimedChoiceRunsTheZeroBranch) {
+  ASSERT_TRUE(Load("＃選択 ＃時間（10）＃\nA\nB\n\n＃0\n// too late\n＃1\n＃2\n＃＃＃＃"));
+  RunLines(1);
+  EXPECT_TRUE(Waiting(Wait::kChoiceMenu));
+  Tick();
+  EXPECT_TRUE(Waiting(Wait::kChoiceMenu));  // not yet
+  Advance(11);
+  RunLines(1);
+  EXPECT_EQ(LastText(), "// too late");
 }
 
-TEST(PictureChoice, AreaLinesAndTheirFaults) {
+TEST_F(PictureChoice, AreaLinesAndTheirFaults) {
   struct Case {
     const char* areas;
     const char* message;  // null: opens
@@ -164,37 +155,34 @@ TEST(PictureChoice, AreaLinesAndTheirFaults) {
       {"赤 ＃絵（x\n", "＃選択裏画面時の「絵」は ＃絵（ ）＃ で囲んでください"},
   };
   for (const Case& c : cases) {
-    TempGameFolder folder;
-    TestGame t;
-    ASSERT_TRUE(t.Load(folder, std::string("＃選択裏画面 合成\n") + c.areas + "\n＃1\n＃＃＃＃"));
-    t.RunLines(1);
-    EXPECT_EQ(t.g().shell.waits[Wait::kClick], 1) << c.areas;
+    NewGame();
+    ASSERT_TRUE(Load(std::string("＃選択裏画面 合成\n") + c.areas + "\n＃1\n＃＃＃＃"));
+    RunLines(1);
+    EXPECT_TRUE(Waiting(Wait::kClick)) << c.areas;
     if (!c.message) {
-      EXPECT_TRUE(t.platform.errors.empty()) << c.areas;
-      EXPECT_EQ(t.g().shell.waits[Wait::kPictureChoice], 1);
-      EXPECT_EQ(testing::Utf8(t.g().choice.area_colour[2]), "グレー");
+      EXPECT_TRUE(Errors().empty()) << c.areas;
+      EXPECT_TRUE(Waiting(Wait::kPictureChoice));
+      EXPECT_EQ(testing::Utf8(g().choice.area_colour[2]), "グレー");
     } else {
-      ASSERT_FALSE(t.platform.errors.empty()) << c.areas;
-      EXPECT_EQ(t.platform.errors[0].message, c.message) << c.areas;
-      EXPECT_EQ(t.g().shell.waits[Wait::kPictureChoice], 0);
+      ASSERT_FALSE(Errors().empty()) << c.areas;
+      EXPECT_EQ(Errors()[0].message, c.message) << c.areas;
+      EXPECT_FALSE(Waiting(Wait::kPictureChoice));
     }
   }
 }
 
-TEST(PictureChoice, TheColourUnderTheClickPicksTheArea) {
-  TempGameFolder folder;
-  TestGame t;
-  ASSERT_TRUE(t.Load(folder, "＃選択裏画面 合成\n青\n明るい赤\n\n＃1\n// blue\n＃2\n// bright red\n＃＃＃＃"));
-  Game& g = t.g();
+TEST_F(PictureChoice, TheColourUnderTheClickPicksTheArea) {
+  ASSERT_TRUE(Load("＃選択裏画面 合成\n青\n明るい赤\n\n＃1\n// blue\n＃2\n// bright red\n＃＃＃＃"));
+  Game& g = this->g();
   Surface& map = g.gfx.surfaces[BackScreenSurface];
   FillRect(g, map, 0, 0, 320, 480, 255, 128, 128);  // classified as 明るい赤
   FillRect(g, map, 320, 0, 320, 480, 0, 0, 255);
-  t.RunLines(1);
-  ASSERT_EQ(g.shell.waits[Wait::kPictureChoice], 1);
-  HandleWindowEvent(g, LeftClick(100, 100));
-  EXPECT_EQ(g.shell.waits[Wait::kPictureChoice], 0);
-  t.RunLines(1);
-  EXPECT_EQ(t.LastText(), "// bright red");
+  RunLines(1);
+  ASSERT_TRUE(Waiting(Wait::kPictureChoice));
+  Click(100, 100);
+  EXPECT_FALSE(Waiting(Wait::kPictureChoice));
+  RunLines(1);
+  EXPECT_EQ(LastText(), "// bright red");
 }
 
 }  // namespace

@@ -13,8 +13,8 @@
 
 #include "gfx/test_pictures.h"
 #include "platform/bitmap.h"
+#include "support/game_test.h"
 #include "support/process.h"
-#include "support/test_game.h"
 #include "tools/pack.h"
 
 namespace piko {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "support/game_test.h"
 #include "support/process.h"
-#include "support/test_game.h"
 
 namespace piko {
 namespace {
@@ -59,19 +59,19 @@ TEST(Diagnostics, HelpNamesEveryOptionAndTheKeys) {
 }
 
 TEST(Diagnostics, AuthoringFilesAndTheTimeLimitAreExplained) {
-  testing::TempGameFolder folder;
-  folder.WriteBytes("src/start.scn", "＃終了\n");
+  testing::TempFolder folder;
+  folder.Write("src/start.scn", "＃終了\n");
   ProcessResult r = Play({"--headless", folder.path() + "/src"});
   EXPECT_EQ(r.exit_code, 1);
   EXPECT_EQ(r.err.rfind("message-box: startシナリオがありません\n", 0), 0u);  // the box as it was
   EXPECT_NE(r.err.find("holds start.scn, an authoring scenario"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("piko-tool pack " + folder.path() + "/src GAME_FOLDER"), std::string::npos) << r.err;
   // A UTF-8 scenario put where a packed one belongs.
-  folder.WriteBytes("game/start.st1", "＃終了\n");
-  folder.WriteBytes("game/piko.ini", testing::Sjis("＃注意オフ\n"));
+  folder.Write("game/start.st1", "＃終了\n");
+  folder.Write("game/piko.ini", testing::Sjis("＃注意オフ\n"));
   r = Play({"--headless", folder.path() + "/game"});
   EXPECT_NE(r.err.find("piko: start.st1 is plain UTF-8 text, not a packed scenario"), std::string::npos) << r.err;
-  folder.WriteBytes("late.input", "@100 click 1 1\n");
+  folder.Write("late.input", "@100 click 1 1\n");
   r = Play({"--headless", "--max-ms", "20", "--input", folder.path() + "/late.input", Game("spine")});
   EXPECT_EQ(r.exit_code, 3);
   EXPECT_NE(r.err.find("piko: stopped: the clock reached --max-ms 20"), std::string::npos) << r.err;

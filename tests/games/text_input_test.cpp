@@ -7,11 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "support/game_test.h"
 #include "support/process.h"
-#include "support/test_game.h"
 
 namespace piko {
 namespace {
+
+using TextInputTest = testing::GameTest;
 
 TEST(TextInputGame, LimitsStoreAndKeys) {
   std::string out = std::string(PIKO_BINARY_DIR) + "/test-output/text_input";
@@ -38,15 +40,13 @@ TEST(TextInputGame, LimitsStoreAndKeys) {
   EXPECT_EQ(testing::SplitLines(testing::ReadFileText(dump)), vars);
 }
 
-TEST(TextInput, FullScreenOnlyReports) {
-  testing::TempGameFolder folder;
-  testing::TestGame t;
-  ASSERT_TRUE(t.Load(folder, "＃変数宣言文字\n名前\n\n＃文字入力\n名前\n"));
-  t.g().shell.window_mode = 0;
-  t.RunLines(4);
-  ASSERT_EQ(t.platform.errors.size(), 1u);
-  EXPECT_EQ(t.platform.errors[0].message, "フル・スクリーンでは文字入力はできません");
-  EXPECT_FALSE(t.g().shell.waits[Wait::kTextInput]);
+TEST_F(TextInputTest, FullScreenOnlyReports) {
+  ASSERT_TRUE(Load("＃変数宣言文字\n名前\n\n＃文字入力\n名前\n"));
+  g().shell.window_mode = 0;
+  RunLines(4);
+  ASSERT_EQ(Errors().size(), 1u);
+  EXPECT_EQ(Errors()[0].message, "フル・スクリーンでは文字入力はできません");
+  EXPECT_FALSE(Waiting(Wait::kTextInput));
 }
 
 }  // namespace

@@ -5,14 +5,17 @@
 
 #include "base/fixed_text.h"
 #include "base/sjis.h"
-#include "shell/window_platform.h"
+#include "support/game_test.h"
 
 namespace piko {
 namespace {
 
+using PixelFormats = testing::GameTest;
+using ColourLookup = testing::GameTest;
+using WorkSurfaces = testing::GameTest;
+
 using testing::Sjis;
 using testing::Utf8;
-using testing::WindowGame;
 
 TEST(ColourNames, WordsAndModifiers) {
   const struct {
@@ -51,12 +54,12 @@ TEST(ColourNames, WordsAreFoundCharacterByCharacter) {
   EXPECT_EQ(rgb.r, 247);
 }
 
-TEST(PixelFormat, ChannelMasksShiftsAndMaxima) {
+TEST_F(PixelFormats, ChannelMasksShiftsAndMaxima) {
   for (PixelFormat f : {PixelFormat::kRgb565, PixelFormat::kRgb555}) {
-    WindowGame t(false);
-    t.g().gfx.pixel_format = f;
-    ASSERT_EQ(CreateDisplay(t.g()), 1);
-    const GfxState& d = t.g().gfx;
+    NewGame(false);
+    g().gfx.pixel_format = f;
+    ASSERT_EQ(CreateDisplay(g()), 1);
+    const GfxState& d = g().gfx;
     bool is565 = f == PixelFormat::kRgb565;
     EXPECT_EQ(d.channel_mask_r, is565 ? 0xF800u : 0x7C00u);
     EXPECT_EQ(d.channel_shift_r, is565 ? 11 : 10);
@@ -65,35 +68,34 @@ TEST(PixelFormat, ChannelMasksShiftsAndMaxima) {
     EXPECT_EQ(d.channel_max_r, 31);
     EXPECT_EQ(d.channel_max_g, is565 ? 63 : 31);
     EXPECT_EQ(d.channel_max_b, 31);
-    EXPECT_EQ(PixelFromRgb(t.g(), 255, 255, 255), is565 ? 0xFFFF : 0x7FFF);
-    EXPECT_EQ(PixelFromRgb(t.g(), 300, 0, 0), PixelFromRgb(t.g(), 255, 0, 0));
-    EXPECT_EQ(PixelFromRgb(t.g(), 0, 1000, 0), PixelFromRgb(t.g(), 0, 255, 0));
-    EXPECT_EQ(PixelFromRgb(t.g(), 8, 0, 0), is565 ? 0x0800 : 0x0400);
-    EXPECT_EQ(PixelFromRgb(t.g(), 7, 3, 7), 0);  // the low bits are dropped
+    EXPECT_EQ(PixelFromRgb(g(), 255, 255, 255), is565 ? 0xFFFF : 0x7FFF);
+    EXPECT_EQ(PixelFromRgb(g(), 300, 0, 0), PixelFromRgb(g(), 255, 0, 0));
+    EXPECT_EQ(PixelFromRgb(g(), 0, 1000, 0), PixelFromRgb(g(), 0, 255, 0));
+    EXPECT_EQ(PixelFromRgb(g(), 8, 0, 0), is565 ? 0x0800 : 0x0400);
+    EXPECT_EQ(PixelFromRgb(g(), 7, 3, 7), 0);  // the low bits are dropped
   }
 }
 
-TEST(PixelFormat, ColoursReadBackFromSurfaces) {
-  WindowGame t;
-  Surface& s = t.g().gfx.surfaces[BackScreenSurface];
-  s.pixels[0] = PixelFromRgb(t.g(), 255, 255, 255);
+TEST_F(PixelFormats, ColoursReadBackFromSurfaces) {
+  Surface& s = g().gfx.surfaces[BackScreenSurface];
+  s.pixels[0] = PixelFromRgb(g(), 255, 255, 255);
   s.pixels[1] = static_cast<uint16_t>(32 << 5);  // green 32 of 63
-  s.pixels[s.width * 2 + 3] = PixelFromRgb(t.g(), 255, 0, 0);
-  GfxState& d = t.g().gfx;
-  ASSERT_EQ(RgbFromPixel(t.g(), s, 0, 0), 1);
+  s.pixels[s.width * 2 + 3] = PixelFromRgb(g(), 255, 0, 0);
+  GfxState& d = g().gfx;
+  ASSERT_EQ(RgbFromPixel(g(), s, 0, 0), 1);
   EXPECT_EQ(d.last_colour_r, 255);
   EXPECT_EQ(d.last_colour_g, 255);
   EXPECT_EQ(d.last_colour_b, 255);
-  ASSERT_EQ(RgbFromPixel(t.g(), s, 1, 0), 1);
+  ASSERT_EQ(RgbFromPixel(g(), s, 1, 0), 1);
   EXPECT_EQ(d.last_colour_r, 0);
   EXPECT_EQ(d.last_colour_g, 129);
-  ASSERT_EQ(RgbFromPixel(t.g(), s, 3, 2), 1);  // row y, column x
+  ASSERT_EQ(RgbFromPixel(g(), s, 3, 2), 1);  // row y, column x
   EXPECT_EQ(d.last_colour_r, 255);
   EXPECT_EQ(d.last_colour_g, 0);
   // Outside the surface nothing is read.
   const int outside[][2] = {{-1, 0}, {0, -1}, {640, 0}, {0, 480}};
   for (const auto& p : outside) {
-    EXPECT_EQ(RgbFromPixel(t.g(), s, p[0], p[1]), 0);
+    EXPECT_EQ(RgbFromPixel(g(), s, p[0], p[1]), 0);
     EXPECT_EQ(d.last_colour_r, 255);
   }
 }
@@ -103,12 +105,12 @@ TEST(ColourClassification, BandEdges) {
     int r, g, b;
     const char* name;
   } cases[] = {
-      {85, 85, 85, "黒"},         {86, 86, 86, "グレー"},   {170, 170, 170, "グレー"},
-      {171, 171, 171, "白"},      {171, 85, 86, "赤紫"},    {86, 171, 85, "黄緑"},
-      {255, 170, 0, "オレンジ"},  {0, 86, 171, "マリン"},   {255, 171, 255, "白"},
-      {170, 85, 170, "暗いマゼンタ"}, {255, 255, 86, "明るい黄"}, {0, 0, 86, "暗い青"},
+      {85, 85, 85, "黒"},    {86, 86, 86, "グレー"},         {170, 170, 170, "グレー"},  {171, 171, 171, "白"},
+      {171, 85, 86, "赤紫"}, {86, 171, 85, "黄緑"},          {255, 170, 0, "オレンジ"},  {0, 86, 171, "マリン"},
+      {255, 171, 255, "白"}, {170, 85, 170, "暗いマゼンタ"}, {255, 255, 86, "明るい黄"}, {0, 0, 86, "暗い青"},
   };
-  for (const auto& c : cases) EXPECT_EQ(Utf8(ColourClassName(c.r, c.g, c.b)), c.name) << c.r << "," << c.g << "," << c.b;
+  for (const auto& c : cases)
+    EXPECT_EQ(Utf8(ColourClassName(c.r, c.g, c.b)), c.name) << c.r << "," << c.g << "," << c.b;
 }
 
 TEST(ColourClassification, AllTwentySevenNamesAreDistinct) {
@@ -119,44 +121,41 @@ TEST(ColourClassification, AllTwentySevenNamesAreDistinct) {
   EXPECT_EQ(names.size(), 27u);
 }
 
-TEST(ColourClassification, LooksTheNameUpAmongTheDeclaredColours) {
-  WindowGame t;
+TEST_F(ColourLookup, LooksTheNameUpAmongTheDeclaredColours) {
   char declared[3][kColourNameBytes] = {};
   CopyText(declared[0], "明るい赤"_sjv);
   CopyText(declared[1], "赤"_sjv);
   CopyText(declared[2], "赤"_sjv);
-  Surface& s = t.g().gfx.surfaces[BackScreenSurface];
-  s.pixels[0] = PixelFromRgb(t.g(), 255, 0, 0);
-  s.pixels[1] = PixelFromRgb(t.g(), 255, 128, 128);
-  s.pixels[2] = PixelFromRgb(t.g(), 0, 0, 255);
+  Surface& s = g().gfx.surfaces[BackScreenSurface];
+  s.pixels[0] = PixelFromRgb(g(), 255, 0, 0);
+  s.pixels[1] = PixelFromRgb(g(), 255, 128, 128);
+  s.pixels[2] = PixelFromRgb(g(), 0, 0, 255);
   std::string_view name;
-  RgbFromPixel(t.g(), s, 0, 0);
-  EXPECT_EQ(ClassifyColour(t.g(), declared, 3, &name), 2);  // the first equal entry
+  RgbFromPixel(g(), s, 0, 0);
+  EXPECT_EQ(ClassifyColour(g(), declared, 3, &name), 2);  // the first equal entry
   EXPECT_EQ(Utf8(name), "赤");
-  RgbFromPixel(t.g(), s, 1, 0);
-  EXPECT_EQ(ClassifyColour(t.g(), declared, 3), 1);
-  RgbFromPixel(t.g(), s, 2, 0);
-  EXPECT_EQ(ClassifyColour(t.g(), declared, 3, &name), -1);
+  RgbFromPixel(g(), s, 1, 0);
+  EXPECT_EQ(ClassifyColour(g(), declared, 3), 1);
+  RgbFromPixel(g(), s, 2, 0);
+  EXPECT_EQ(ClassifyColour(g(), declared, 3, &name), -1);
   EXPECT_EQ(Utf8(name), "青");
 }
 
-TEST(WorkSurfaces, SizesAndColourKeys) {
-  WindowGame t;
+TEST_F(WorkSurfaces, SizesAndColourKeys) {
   const struct {
     SurfaceId id;
     int w, h;
     int key;  // 0 none, 1 mask, 2 white, 3 black
   } table[] = {
-      {BackgroundSurface, 640, 480, 1},    {TextWindowSurface, 640, 240, 2},
-      {ChoiceTextSurface, 640, 300, 2},    {ChoiceBarSurface, 600, 50, 0},
-      {VariableDisplaySurface, 400, 300, 2}, {PartialPerson2Surface, 640, 160, 1},
-      {BackScreenSurface, 640, 480, 1},    {ClickMarkSurface, 640, 160, 1},
-      {WipeMaskSurface, 640, 480, 3},      {ChoiceCursorSurface, 640, 160, 1},
+      {BackgroundSurface, 640, 480, 1},   {TextWindowSurface, 640, 240, 2},      {ChoiceTextSurface, 640, 300, 2},
+      {ChoiceBarSurface, 600, 50, 0},     {VariableDisplaySurface, 400, 300, 2}, {PartialPerson2Surface, 640, 160, 1},
+      {BackScreenSurface, 640, 480, 1},   {ClickMarkSurface, 640, 160, 1},       {WipeMaskSurface, 640, 480, 3},
+      {ChoiceCursorSurface, 640, 160, 1},
   };
-  SetColourKeys(t.g(), 0, 255, 0);
-  uint16_t keys[] = {0, PixelFromRgb(t.g(), 0, 255, 0), 0xFFFF, 0};
+  SetColourKeys(g(), 0, 255, 0);
+  uint16_t keys[] = {0, PixelFromRgb(g(), 0, 255, 0), 0xFFFF, 0};
   for (const auto& e : table) {
-    const Surface& s = t.g().gfx.surfaces[e.id];
+    const Surface& s = g().gfx.surfaces[e.id];
     EXPECT_EQ(s.width, e.w) << e.id;
     EXPECT_EQ(s.height, e.h) << e.id;
     EXPECT_EQ(s.keyed, e.key != 0) << e.id;
@@ -165,40 +164,38 @@ TEST(WorkSurfaces, SizesAndColourKeys) {
     }
   }
   int made = 0;
-  for (const Surface& s : t.g().gfx.surfaces) made += s.width > 0;
+  for (const Surface& s : g().gfx.surfaces) made += s.width > 0;
   EXPECT_EQ(made, kWorkSurfaceCount);
   EXPECT_EQ(kWorkSurfaceCount, 25);
 }
 
-TEST(WorkSurfaces, FillsAreBlitsThatStayInside) {
-  WindowGame t;
-  Surface& s = t.g().gfx.surfaces[ChoiceBarSurface];
-  ASSERT_EQ(FillRect(t.g(), s, 10, 5, 20, 3, 255, 0, 0), 1);
-  uint16_t red = PixelFromRgb(t.g(), 255, 0, 0);
+TEST_F(WorkSurfaces, FillsAreBlitsThatStayInside) {
+  Surface& s = g().gfx.surfaces[ChoiceBarSurface];
+  ASSERT_EQ(FillRect(g(), s, 10, 5, 20, 3, 255, 0, 0), 1);
+  uint16_t red = PixelFromRgb(g(), 255, 0, 0);
   EXPECT_EQ(s.At(10, 5), red);
   EXPECT_EQ(s.At(29, 7), red);
   EXPECT_EQ(s.At(30, 7), 0);
   EXPECT_EQ(s.At(10, 8), 0);
   // A rectangle that leaves the surface, or holds nothing, draws nothing.
   const int refused[][4] = {{590, 0, 11, 1}, {0, 49, 1, 2}, {-1, 0, 5, 5}, {0, 0, 0, 5}, {0, 0, 5, -1}};
-  for (const auto& r : refused) EXPECT_EQ(FillRect(t.g(), s, r[0], r[1], r[2], r[3], 0, 0, 255), 0);
+  for (const auto& r : refused) EXPECT_EQ(FillRect(g(), s, r[0], r[1], r[2], r[3], 0, 0, 255), 0);
   EXPECT_EQ(s.At(599, 0), 0);  // nothing of the refused fills
   EXPECT_EQ(s.At(0, 49), 0);
-  EXPECT_EQ(FillRect(t.g(), s, 0, 0, 600, 50, 0, 0, 255), 1);
-  ClearToWhite(t.g(), s);
+  EXPECT_EQ(FillRect(g(), s, 0, 0, 600, 50, 0, 0, 255), 1);
+  ClearToWhite(g(), s);
   for (uint16_t p : s.pixels) ASSERT_EQ(p, 0xFFFF);
 }
 
-TEST(WorkSurfaces, ReleaseTwiceAndDrawAfterwards) {
-  WindowGame t;
-  EXPECT_EQ(ReleaseDisplay(t.g()), 1);
-  EXPECT_EQ(ReleaseDisplay(t.g()), 1);
-  EXPECT_EQ(t.g().gfx.display_ready, 0);
-  EXPECT_EQ(t.g().gfx.surfaces[BackgroundSurface].width, 0);
-  EXPECT_EQ(FillRect(t.g(), t.g().gfx.back_buffer, 0, 0, 1, 1, 0, 0, 0), 0);
-  int presents = t.platform.presents;
-  Present(t.g());
-  EXPECT_EQ(t.platform.presents, presents);
+TEST_F(WorkSurfaces, ReleaseTwiceAndDrawAfterwards) {
+  EXPECT_EQ(ReleaseDisplay(g()), 1);
+  EXPECT_EQ(ReleaseDisplay(g()), 1);
+  EXPECT_EQ(g().gfx.display_ready, 0);
+  EXPECT_EQ(g().gfx.surfaces[BackgroundSurface].width, 0);
+  EXPECT_EQ(FillRect(g(), g().gfx.back_buffer, 0, 0, 1, 1, 0, 0, 0), 0);
+  int presents = platform().presents;
+  Present(g());
+  EXPECT_EQ(platform().presents, presents);
 }
 
 }  // namespace

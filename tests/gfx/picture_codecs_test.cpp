@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <map>
 
+#include "support/game_test.h"
 #include "support/process.h"
-#include "support/test_game.h"
 
 namespace piko {
 namespace {
@@ -59,13 +59,12 @@ TEST(BmpDecoder, RunLengthDataEqualsItsUncompressedForm) {
   EXPECT_EQ(plain.At(3, 1), 0x0000FFu);
   EXPECT_EQ(plain.At(0, 0), 0x0000FFu);
   // RLE8: a run, an absolute run of three (padded), end of line; three runs, end of bitmap.
-  std::string r8 = std::string("\x02\x01\x00\x03\x02\x03\x00\x00\x00\x00", 10) +
-                   std::string("\x03\x03\x01\x00\x01\x01\x00\x01", 8);
+  std::string r8 =
+      std::string("\x02\x01\x00\x03\x02\x03\x00\x00\x00\x00", 10) + std::string("\x03\x03\x01\x00\x01\x01\x00\x01", 8);
   ASSERT_TRUE(DecodeBmp(PaletteBmp(5, 2, 8, 1, r8), &rle8));
   EXPECT_EQ(rle8.pixels, plain.pixels);
   // RLE4: "1 1" as a run, "2 3 0" as an absolute run, end of line; "3 3 3" and "0 1" as runs.
-  std::string r4 = std::string("\x02\x11\x00\x03\x23\x00\x00\x00", 8) +
-                   std::string("\x03\x33\x02\x01\x00\x01", 6);
+  std::string r4 = std::string("\x02\x11\x00\x03\x23\x00\x00\x00", 8) + std::string("\x03\x33\x02\x01\x00\x01", 6);
   ASSERT_TRUE(DecodeBmp(PaletteBmp(5, 2, 4, 2, r4), &rle4));
   EXPECT_EQ(rle4.pixels, plain.pixels);
   ASSERT_TRUE(DecodeBmp("OH" + PaletteBmp(5, 2, 8, 0, kRows8), &prefixed));
@@ -80,8 +79,8 @@ TEST(BmpDecoder, HostileRunLengthDataStaysInside) {
   EXPECT_EQ(b.pixels.size(), 10u);
   EXPECT_EQ(b.At(4, 1), 0xFF0000u);  // the long run stopped at the row end
   EXPECT_FALSE(DecodeBmp("BM", &b));
-  EXPECT_FALSE(DecodeBmp(PaletteBmp(5, 2, 8, 0, kRows8.substr(0, 12)), &b));  // short pixel data
-  EXPECT_FALSE(DecodeBmp(PaletteBmp(100000, 100000, 8, 0, kRows8), &b));     // absurd size
+  EXPECT_FALSE(DecodeBmp(PaletteBmp(5, 2, 8, 0, kRows8.substr(0, 12)), &b));         // short pixel data
+  EXPECT_FALSE(DecodeBmp(PaletteBmp(100000, 100000, 8, 0, kRows8), &b));             // absurd size
   EXPECT_FALSE(DecodeBmp(PaletteBmp(5, -2, 8, 1, std::string("\x00\x01", 2)), &b));  // top-down RLE
 }
 
@@ -101,7 +100,8 @@ bool ReadReference(const std::string& path, int* w, int* h, std::vector<uint32_t
   *h = static_cast<int>(image.height);
   rgb->resize(static_cast<size_t>(*w) * *h);
   for (size_t i = 0; i < rgb->size(); ++i) {
-    (*rgb)[i] = (static_cast<uint32_t>(buf[i * 3]) << 16) | (static_cast<uint32_t>(buf[i * 3 + 1]) << 8) | buf[i * 3 + 2];
+    (*rgb)[i] =
+        (static_cast<uint32_t>(buf[i * 3]) << 16) | (static_cast<uint32_t>(buf[i * 3 + 1]) << 8) | buf[i * 3 + 2];
   }
   return true;
 }
@@ -111,15 +111,20 @@ std::string ReadBytes(const std::string& path) { return testing::ReadFileText(pa
 TEST(BmpSuite, GoodFilesMatchTheirReferencesOnBothPixelFormats) {
   if (!fs::exists(kSuite)) GTEST_SKIP() << "skipped: the BMP suite is not at " << kSuite;
   const std::map<std::string, std::string> reference = {
-      {"pal1", "pal1"},           {"pal1bg", "pal1bg"},         {"pal1wb", "pal1"},
-      {"pal4", "pal4"},           {"pal4gs", "pal4gs"},         {"pal4rle", "pal4"},
-      {"pal8-0", "pal8"},         {"pal8", "pal8"},             {"pal8gs", "pal8gs"},
-      {"pal8nonsquare", "pal8nonsquare-e"}, {"pal8os2", "pal8"}, {"pal8rle", "pal8"},
-      {"pal8topdown", "pal8"},    {"pal8v4", "pal8"},           {"pal8v5", "pal8"},
-      {"pal8w124", "pal8w124"},   {"pal8w125", "pal8w125"},     {"pal8w126", "pal8w126"},
-      {"rgb16-565", "rgb16-565"}, {"rgb16-565pal", "rgb16-565"}, {"rgb16", "rgb16"},
-      {"rgb16bfdef", "rgb16"},    {"rgb24", "rgb24"},           {"rgb24pal", "rgb24"},
-      {"rgb32", "rgb24"},         {"rgb32bf", "rgb24"},         {"rgb32bfdef", "rgb24"},
+      {"pal1", "pal1"},           {"pal1bg", "pal1bg"},
+      {"pal1wb", "pal1"},         {"pal4", "pal4"},
+      {"pal4gs", "pal4gs"},       {"pal4rle", "pal4"},
+      {"pal8-0", "pal8"},         {"pal8", "pal8"},
+      {"pal8gs", "pal8gs"},       {"pal8nonsquare", "pal8nonsquare-e"},
+      {"pal8os2", "pal8"},        {"pal8rle", "pal8"},
+      {"pal8topdown", "pal8"},    {"pal8v4", "pal8"},
+      {"pal8v5", "pal8"},         {"pal8w124", "pal8w124"},
+      {"pal8w125", "pal8w125"},   {"pal8w126", "pal8w126"},
+      {"rgb16-565", "rgb16-565"}, {"rgb16-565pal", "rgb16-565"},
+      {"rgb16", "rgb16"},         {"rgb16bfdef", "rgb16"},
+      {"rgb24", "rgb24"},         {"rgb24pal", "rgb24"},
+      {"rgb32", "rgb24"},         {"rgb32bf", "rgb24"},
+      {"rgb32bfdef", "rgb24"},
   };
   int checked = 0;
   for (const auto& entry : fs::directory_iterator(kSuite + "/g")) {
@@ -174,8 +179,8 @@ TEST(BmpSuite, QuestionableAndBadFilesNeverEscapeTheirBuffers) {
   }
   // The worst of them are refused outright.
   Bitmap bmp;
-  for (const char* bad : {"/b/reallybig.bmp", "/b/badbitcount.bmp", "/b/rletopdown.bmp", "/b/shortfile.bmp",
-                          "/b/badwidth.bmp"}) {
+  for (const char* bad :
+       {"/b/reallybig.bmp", "/b/badbitcount.bmp", "/b/rletopdown.bmp", "/b/shortfile.bmp", "/b/badwidth.bmp"}) {
     EXPECT_FALSE(DecodeBmp(ReadBytes(kSuite + bad), &bmp)) << bad;
   }
   EXPECT_GT(decoded, 0);
@@ -187,9 +192,9 @@ TEST(BmpSuite, QuestionableAndBadFilesNeverEscapeTheirBuffers) {
 TEST(JpegDecoder, SuitePictureAndDamagedFiles) {
   std::string jpeg = kSuite + "/html/rgb24.jpg";
   if (!fs::exists(jpeg)) GTEST_SKIP() << "skipped: the BMP suite is not at " << kSuite;
-  testing::TempGameFolder folder;
+  testing::TempFolder folder;
   std::string data = ReadBytes(jpeg);
-  folder.WriteBytes("pic.jpg", data);
+  folder.Write("pic.jpg", data);
   Bitmap bmp;
   JpegResult r = DecodeJpegToBitmap("pic.jpg", &bmp);
   ASSERT_TRUE(r.ok);
@@ -206,9 +211,9 @@ TEST(JpegDecoder, SuitePictureAndDamagedFiles) {
     EXPECT_EQ(s.At(10, 64), 0x1234);
   }
   // Cut short, the picture still shows (libjpeg warns and pads); garbage fails quietly.
-  folder.WriteBytes("cut.jpg", data.substr(0, data.size() / 2));
+  folder.Write("cut.jpg", data.substr(0, data.size() / 2));
   EXPECT_TRUE(DecodeJpegToBitmap("cut.jpg", &bmp).ok);
-  folder.WriteBytes("junk.jpg", "this is not a picture at all");
+  folder.Write("junk.jpg", "this is not a picture at all");
   JpegResult junk = DecodeJpegToBitmap("junk.jpg", &bmp);
   EXPECT_FALSE(junk.ok);
   EXPECT_FALSE(junk.message.empty());
@@ -216,7 +221,7 @@ TEST(JpegDecoder, SuitePictureAndDamagedFiles) {
   // The scrambled form round-trips through the mask.
   std::string masked = data;
   for (char& ch : masked) ch = static_cast<char>(static_cast<unsigned char>(ch) ^ 0xE7);
-  folder.WriteBytes("pic.sj1", masked);
+  folder.Write("pic.sj1", masked);
   ASSERT_EQ(UnscrambleFile("pic.sj1", "jp_deco"), 1);
   EXPECT_EQ(ReadBytes(folder.path() + "/jp_deco"), data);
   EXPECT_EQ(UnscrambleFile("none.sj1", "jp_deco"), 0);
@@ -231,12 +236,12 @@ namespace {
 TEST(PikoToolPicture, PreviewsLikeABackground) {
   std::string suite_bmp = kSuite + "/g/pal8.bmp";
   if (!fs::exists(suite_bmp)) GTEST_SKIP() << "skipped: the BMP suite is not at " << kSuite;
-  testing::TempGameFolder folder;
+  testing::TempFolder folder;
   std::string jpeg = ReadBytes(kSuite + "/html/rgb24.jpg");
   for (char& ch : jpeg) ch = static_cast<char>(static_cast<unsigned char>(ch) ^ 0xE7);
-  folder.WriteBytes("bg.sj1", jpeg);
-  folder.WriteBytes("bg.sb1", "OH" + ReadBytes(suite_bmp));
-  folder.WriteBytes("junk.sb1", "BMnonsense");
+  folder.Write("bg.sj1", jpeg);
+  folder.Write("bg.sb1", "OH" + ReadBytes(suite_bmp));
+  folder.Write("junk.sb1", "BMnonsense");
   auto tool = [](std::vector<std::string> args) {
     args.insert(args.begin(), PIKO_TOOL);
     return testing::RunProcess(args);

@@ -2,15 +2,16 @@
 // "＃Ｘ（ ）＃" / "＃Ｙ（ ）＃" positions with their faults.
 #include <gtest/gtest.h>
 
-#include "support/test_game.h"
+#include "support/game_test.h"
 
 namespace piko {
 namespace {
 
 using testing::Sjis;
 using testing::Utf8;
+using PictureLines = testing::GameTest;
 
-TEST(PictureLine, NamesPositionsAndFaults) {
+TEST_F(PictureLines, NamesPositionsAndFaults) {
   struct Case {
     const char* line;
     const char* name;
@@ -24,9 +25,8 @@ TEST(PictureLine, NamesPositionsAndFaults) {
       {"bg＃Ｘ（1", "bg", 0, 0, "＃Ｘ の閉じ括弧がありません。", false},
       {"bg＃Ｘ（1）＃＃Ｙ（2", "bg", 1, 0, "＃Ｙ の閉じ括弧がありません。", true},
   };
-  testing::TestGame t;
   for (const Case& c : cases) {
-    PictureLine pl = ParsePictureLine(t.g(), Sjis(c.line));
+    PictureLine pl = ParsePictureLine(g(), Sjis(c.line));
     EXPECT_EQ(Utf8(pl.name), c.name) << c.line;
     EXPECT_EQ(Utf8(pl.fault), c.fault) << c.line;
     if (!*c.fault) {

@@ -7,14 +7,14 @@
 #include <vector>
 
 #include "platform/audio_sources.h"
+#include "support/game_test.h"
 #include "support/process.h"
-#include "support/test_game.h"
 
 namespace piko {
 namespace {
 
 using testing::ReadFileText;
-using testing::TempGameFolder;
+using testing::TempFolder;
 
 std::string SoundFile(const std::string& name) {
   return ReadFileText(std::string(PIKO_SOURCE_DIR) + "/tests/games/sound/game/" + name);
@@ -27,7 +27,7 @@ std::vector<float> Decode(const std::string& bytes) {
 }
 
 TEST(Mci, CommandLanguageAndItsErrorCodes) {
-  TempGameFolder folder;  // no CD tracks, no files
+  TempFolder folder;  // no CD tracks, no files
   AudioSystem audio;
   const struct {
     const char* command;
@@ -148,9 +148,9 @@ TEST(MidiFiles, LengthFollowsTheTempoAndFluidSynthRendersSound) {
 }
 
 TEST(SimpleWavePlayer, ReplacesNoStopAndStop) {
-  TempGameFolder folder;
-  folder.WriteBytes("a.sw1", SoundFile("se/ping.wav"));  // 300 ms
-  folder.WriteBytes("b.sw1", SoundFile("se/stereo.wav"));
+  TempFolder folder;
+  folder.Write("a.sw1", SoundFile("se/ping.wav"));  // 300 ms
+  folder.Write("b.sw1", SoundFile("se/stereo.wav"));
   uint32_t now = 0;
   AudioSystem audio;
   audio.FollowClock([&] { return now; });

@@ -8,33 +8,33 @@
 #include <vector>
 
 #include "base/sjis.h"
-#include "support/test_game.h"
+#include "support/game_test.h"
 
 namespace piko {
 namespace {
 
 using testing::Sjis;
-using testing::TempGameFolder;
+using testing::TempFolder;
 
 TEST(FileResolver, BackslashesCaseAndSpellings) {
-  TempGameFolder folder;
-  folder.WriteBytes("Pictures/Back.SB1", "x");
-  folder.WriteBytes("音/効果.sw1", "y");                      // a UTF-8 name on disk
-  folder.WriteBytes(Sjis("絵") + "/" + Sjis("表.sb1"), "z");  // a CP932 name on disk
-  EXPECT_EQ(ProbeGamePath("pictures\\back.sb1"), 2);
+  TempFolder folder;
+  folder.Write("Pictures/Back.SB1", "x");
+  folder.Write("音/効果.sw1", "y");                      // a UTF-8 name on disk
+  folder.Write(Sjis("絵") + "/" + Sjis("表.sb1"), "z");  // a CP932 name on disk
+  EXPECT_EQ(ProbeGamePath("pictures\\back.sb1"), PathKind::kFile);
   EXPECT_EQ(ResolveGamePath("PICTURES\\BACK.sb1"), "Pictures/Back.SB1");
-  EXPECT_EQ(ProbeGamePath(Sjis("音\\効果.sw1")), 2);
-  EXPECT_EQ(ProbeGamePath(Sjis("音")), 1);
+  EXPECT_EQ(ProbeGamePath(Sjis("音\\効果.sw1")), PathKind::kFile);
+  EXPECT_EQ(ProbeGamePath(Sjis("音")), PathKind::kFolder);
   // 表 ends in the byte 0x5C; it must not split the name.
-  EXPECT_EQ(ProbeGamePath(Sjis("絵\\表.sb1")), 2);
-  EXPECT_EQ(ProbeGamePath("nothing.sb1"), 0);
-  EXPECT_EQ(ProbeGamePath(""), 0);
+  EXPECT_EQ(ProbeGamePath(Sjis("絵\\表.sb1")), PathKind::kFile);
+  EXPECT_EQ(ProbeGamePath("nothing.sb1"), PathKind::kMissing);
+  EXPECT_EQ(ProbeGamePath(""), PathKind::kMissing);
   EXPECT_EQ(SlashesFromBackslashes(Sjis("表\\ソ")), Sjis("表/ソ"));
 }
 
 TEST(FileResolver, NewFilesGetUtf8NamesInTheFolderThatExists) {
-  TempGameFolder folder;
-  folder.WriteBytes("Save/keep", "");
+  TempFolder folder;
+  folder.Write("Save/keep", "");
   FILE* f = OpenGameFile(Sjis("save\\セーブ1"), "wb");
   ASSERT_NE(f, nullptr);
   std::fclose(f);
@@ -42,16 +42,16 @@ TEST(FileResolver, NewFilesGetUtf8NamesInTheFolderThatExists) {
   EXPECT_EQ(OpenGameFile("save", "rb"), nullptr);  // a folder is not a file
   EXPECT_TRUE(RenameGameFile(Sjis("save\\セーブ1"), "save\\two"));
   EXPECT_TRUE(DeleteGameFile("SAVE\\TWO"));
-  EXPECT_EQ(ProbeGamePath("save\\two"), 0);
+  EXPECT_EQ(ProbeGamePath("save\\two"), PathKind::kMissing);
 }
 
 TEST(FolderListing, DotsFirstThenNamesInCaseFoldedOrder) {
-  TempGameFolder folder;
-  folder.WriteBytes("fonts/b.TTF", "");
-  folder.WriteBytes("fonts/A.ttf", "");
-  folder.WriteBytes("fonts/Sub/x", "");
-  folder.WriteBytes("fonts/" + Sjis("字.fon"), "");  // a CP932 name on disk
-  folder.WriteBytes("fonts/明.ttc", "");             // a UTF-8 name on disk
+  TempFolder folder;
+  folder.Write("fonts/b.TTF", "");
+  folder.Write("fonts/A.ttf", "");
+  folder.Write("fonts/Sub/x", "");
+  folder.Write("fonts/" + Sjis("字.fon"), "");  // a CP932 name on disk
+  folder.Write("fonts/明.ttc", "");             // a UTF-8 name on disk
   std::vector<FolderEntry> entries;
   ASSERT_TRUE(ListGameFolder("FONTS", &entries));
   std::vector<std::pair<std::string, bool>> got;

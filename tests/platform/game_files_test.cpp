@@ -12,21 +12,22 @@
 #include "gfx/picture_codecs.h"
 #include "gfx/test_pictures.h"
 #include "platform/files.h"
+#include "support/game_test.h"
 #include "support/process.h"
-#include "support/test_game.h"
 
 namespace piko {
 namespace {
 
 namespace fs = std::filesystem;
 using testing::Sjis;
-using testing::TempGameFolder;
+using testing::TempFolder;
 using Access = GameFiles::Access;
+using GameFilesInPlay = testing::GameTest;
 
 // The game folder "game" inside a temporary folder that also holds "x" and
 // "外", with a folder link and a dangling file link leading out.
 struct Nest {
-  TempGameFolder outer;
+  TempFolder outer;
   fs::path game = fs::path(outer.path()) / "game";
   Nest() {
     fs::create_directories(game / "sub");
@@ -80,8 +81,8 @@ TEST(GameFiles, NamesThatLeaveTheFolderAreRefused) {
 
   // Allowed out, reads go where the name says; writes stay in.
   files.set_allow_outside_reads(true);
-  EXPECT_EQ(files.Probe("..\\x"), 2);
-  EXPECT_EQ(files.Probe(Sjis("sub\\..\\..\\外")), 2);
+  EXPECT_EQ(files.Probe("..\\x"), PathKind::kFile);
+  EXPECT_EQ(files.Probe(Sjis("sub\\..\\..\\外")), PathKind::kFile);
   EXPECT_EQ(files.Open("..\\x", "r+b"), nullptr);
   EXPECT_FALSE(files.Delete("..\\x"));
   EXPECT_EQ(files.Resolve("C:\\x", Access::kRead), "");
@@ -90,7 +91,7 @@ TEST(GameFiles, NamesThatLeaveTheFolderAreRefused) {
 // A save goes to a new file beside the old one and replaces it only when it
 // is whole on the disk; where that fails the old file stays.
 TEST(GameFiles, ReplaceKeepsTheOldFileUntilTheNewIsWhole) {
-  TempGameFolder folder;
+  TempFolder folder;
   GameFiles files;
   ASSERT_EQ(files.WriteSynced("save1", "old"), GameFiles::WriteResult::kDone);
   ASSERT_EQ(files.WriteSynced("save1.tmp", "new"), GameFiles::WriteResult::kDone);
@@ -105,15 +106,14 @@ TEST(GameFiles, ReplaceKeepsTheOldFileUntilTheNewIsWhole) {
 
 // Files that are gone, or are folders, by the time they are opened: every
 // loader says so and nothing is read.
-TEST(GameFiles, LoadersMeetMissingFilesAndFolders) {
+TEST_F(GameFilesInPlay, LoadersMeetMissingFilesAndFolders) {
   for (bool folder_instead : {false, true}) {
     SCOPED_TRACE(folder_instead ? "a folder of the same name" : "gone");
-    TempGameFolder folder;
-    testing::TestGame t;
-    ASSERT_TRUE(t.Load(folder, "// start\n"));
+    NewGame();
+    ASSERT_TRUE(Load("// start\n"));
     for (const char* name : {"pic.sb1", "pic.sj1", "chapter.st1", "save1"}) {
-      folder.WriteBytes(name, "x");
-      EXPECT_EQ(ProbeGamePath(name), 2);
+      WriteFile(name, "x");
+      EXPECT_EQ(ProbeGamePath(name), PathKind::kFile);
       fs::remove(name);  // between the existence test and the open
       if (folder_instead) fs::create_directory(name);
     }
@@ -121,18 +121,18 @@ TEST(GameFiles, LoadersMeetMissingFilesAndFolders) {
     Surface surface(640, 480, PixelFormat::kRgb565);
     EXPECT_FALSE(LoadBmpFile("pic.sb1", &bmp));
     EXPECT_FALSE(DecodeJpegToSurface("pic.sj1", &surface).ok);
-    EXPECT_EQ(LoadScenario(t.g(), "chapter.st1"), 0);
-    t.g().script.line_pos = 0;
-    CopyText(t.g().script.lines[1], "save1");
-    EXPECT_EQ(read_save_file(t.g(), 0), 0);
-    EXPECT_GE(t.platform.errors.size(), 2u);
+    EXPECT_EQ(LoadScenario(g(), "chapter.st1"), 0);
+    g().script.line_pos = 0;
+    CopyText(g().script.lines[1], "save1");
+    EXPECT_EQ(read_save_file(g(), 0), 0);
+    EXPECT_GE(Errors().size(), 2u);
   }
 }
 
 // A picture that claims 60000 x 60000 pixels is refused from its header,
 // before anything of its size is made or decoded, in every form.
 TEST(GameFiles, GiantPicturesAreRefusedFromTheirHeaders) {
-  TempGameFolder folder;
+  TempFolder folder;
   std::string bmp = testing::Bmp24(2, 2, testing::Solid(0x102030));
   const uint32_t side = 60000;
   for (int i = 0; i < 4; ++i) {
@@ -150,7 +150,7 @@ TEST(GameFiles, GiantPicturesAreRefusedFromTheirHeaders) {
     jpeg[at] = static_cast<char>(side >> 8);
     jpeg[at + 1] = static_cast<char>(side & 0xFF);
   }
-  folder.WriteBytes("giant", jpeg);
+  folder.Write("giant", jpeg);
   Surface surface(640, 480, PixelFormat::kRgb565);
   EXPECT_FALSE(DecodeJpegToSurface("giant", &surface).ok);
   EXPECT_FALSE(DecodeJpegToBitmap("giant", &out).ok);
@@ -159,17 +159,15 @@ TEST(GameFiles, GiantPicturesAreRefusedFromTheirHeaders) {
 
 // A game folder the player may not write to: saves fail with their message
 // and play goes on. Root writes anywhere, so this needs an ordinary user.
-TEST(GameFiles, AReadOnlyFolderFailsSavesAndPlayGoesOn) {
+TEST_F(GameFilesInPlay, AReadOnlyFolderFailsSavesAndPlayGoesOn) {
   if (::geteuid() == 0) GTEST_SKIP() << "skipped: running as root, which writes into read-only folders";
-  TempGameFolder folder;
-  testing::TestGame t;
-  ASSERT_TRUE(t.Load(folder, "＃セーブ\nsave1\n点数＝1\n"));
-  fs::permissions(folder.path(), fs::perms::owner_read | fs::perms::owner_exec);
-  t.RunLines(2);
-  fs::permissions(folder.path(), fs::perms::owner_all);
-  ASSERT_FALSE(t.platform.errors.empty());
-  EXPECT_EQ(t.platform.errors[0].message, "ファイルのオープンに失敗しました");
-  EXPECT_EQ(t.LastText(), "点数＝1");
+  ASSERT_TRUE(Load("＃セーブ\nsave1\n点数＝1\n"));
+  fs::permissions(folder(), fs::perms::owner_read | fs::perms::owner_exec);
+  RunLines(2);
+  fs::permissions(folder(), fs::perms::owner_all);
+  ASSERT_FALSE(Errors().empty());
+  EXPECT_EQ(Errors()[0].message, "ファイルのオープンに失敗しました");
+  EXPECT_EQ(LastText(), "点数＝1");
 }
 
 }  // namespace

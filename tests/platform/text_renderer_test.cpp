@@ -7,7 +7,7 @@
 
 #include "base/sjis.h"
 #include "platform/test_font.h"
-#include "support/test_game.h"
+#include "support/game_test.h"
 
 namespace piko {
 namespace {
@@ -213,9 +213,9 @@ TEST_F(FaceTest, TheExtentIsTheAdvanceOfWhatIsDrawn) {
 }
 
 TEST_F(FaceTest, AFontFileAddsItsFamiliesUntilRemoved) {
-  testing::TempGameFolder folder;
-  folder.WriteBytes("PikoFont/piko.ttf", testing::BuildTestFont("PikoTest", "ピコテスト"));
-  folder.WriteBytes("PikoFont/bad.ttf", "not a font at all");
+  testing::TempFolder folder;
+  folder.Write("PikoFont/piko.ttf", testing::BuildTestFont("PikoTest", "ピコテスト"));
+  folder.Write("PikoFont/bad.ttf", "not a font at all");
   // The square glyph of the test font: 10 by 10 at 20 pixels, its top at
   // the ascent of 16 less its height.
   std::set<std::pair<int, int>> square;
@@ -247,8 +247,8 @@ TEST_F(FaceTest, AFontFileAddsItsFamiliesUntilRemoved) {
 }
 
 TEST_F(FaceTest, ACharacterTheFaceLacksComesFromAnotherFace) {
-  testing::TempGameFolder folder;
-  folder.WriteBytes("pikofont/piko.ttf", testing::BuildTestFont("PikoTest", ""));
+  testing::TempFolder folder;
+  folder.Write("pikofont/piko.ttf", testing::BuildTestFont("PikoTest", ""));
   ASSERT_EQ(text->AddFontResource("pikofont\\piko.ttf"), 1);
   FontId test_font = text->CreateFont("PikoTest", 20);
   FontId gothic = text->CreateFont("IPAPGothic", -20);  // the same 20-pixel em

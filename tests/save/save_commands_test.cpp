@@ -4,16 +4,28 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 
-#include "save/save_game.h"
+#include "support/game_test.h"
 
 namespace piko {
 namespace {
 
 using testing::Sjis;
 
-class SaveCommands : public testing::SaveGame {
+// Each run is a new run of the player in the one game folder: a file one
+// run writes, the next reads.
+class SaveCommands : public testing::GameTest {
  protected:
+  void NewRun(const std::string& utf8) {
+    NewGame();
+    ASSERT_TRUE(Start(utf8));
+  }
+  void Finish() { ASSERT_TRUE(PlayToEnd()); }
+  void PlayRun(const std::string& utf8) {
+    NewRun(utf8);
+    Finish();
+  }
   std::string Dump() {
     std::string out;
     WriteVariableDump(g(), &out);
@@ -27,18 +39,18 @@ constexpr const char* kDeclarations =
 
 TEST_F(SaveCommands, AReloadGivesIdenticalVariables) {
   std::string long_text(50, 'a');
-  Play(std::string(kDeclarations) +
-       "点数＝0－12\n点［3］＝10000000\nｘ＝7\n"
-       "＃文字変数代入\n名前\n太郎 と 花子\n"
-       "＃文字変数代入\n長文\n" +
-       long_text +
-       "ああああああああああああああああああああ\n"
-       "＃セーブ\nsave1\n");
+  PlayRun(std::string(kDeclarations) +
+          "点数＝0－12\n点［3］＝10000000\nｘ＝7\n"
+          "＃文字変数代入\n名前\n太郎 と 花子\n"
+          "＃文字変数代入\n長文\n" +
+          long_text +
+          "ああああああああああああああああああああ\n"
+          "＃セーブ\nsave1\n");
   ASSERT_EQ(FirstError(), "<none>");
   std::string saved = Dump();
   ASSERT_EQ(Text("長文").size(), 50u + 20u * 3u);
 
-  Play(std::string(kDeclarations) + "点数＝99\n＃文字変数代入\n空\nなにか\n＃ロード\nsave1\n// next\n");
+  PlayRun(std::string(kDeclarations) + "点数＝99\n＃文字変数代入\n空\nなにか\n＃ロード\nsave1\n// next\n");
   EXPECT_EQ(FirstError(), "<none>");
   EXPECT_EQ(Dump(), saved);
   EXPECT_EQ(Text("空"), "");
@@ -64,16 +76,16 @@ constexpr const char* kChapter =
     "点数＝点数＋１\n";
 
 TEST_F(SaveCommands, AReturningLoadGoesOnAfterTheSaveInsideTheSubScenario) {
-  folder.WriteScenario("chapter.st1", kChapter);
-  Play(kStartWithReturn);
+  WriteScenario("chapter.st1", kChapter);
+  PlayRun(kStartWithReturn);
   ASSERT_EQ(FirstError(), "<none>");
   EXPECT_EQ(Value("点数"), 21);
   EXPECT_EQ(Value("回数"), 1);
 
-  Start(kStartWithReturn);
+  NewRun(kStartWithReturn);
   g().script.in_right_click_scenario = 1;
   g().script.right_click_depth = 1;
-  Run();
+  Finish();
   EXPECT_EQ(FirstError(), "<none>");
   std::vector<std::string> expected = {
       "start.st1:1: ＃変数宣言",
@@ -102,21 +114,21 @@ TEST_F(SaveCommands, AReturningLoadGoesOnAfterTheSaveInsideTheSubScenario) {
 }
 
 TEST_F(SaveCommands, ALoadMarksTheVariableDisplayForRedrawing) {
-  Play("＃変数宣言\n点数\n\n点数＝4\n＃セーブ\nsave1\n");
-  Start("＃変数宣言\n点数\n\n＃ロード\nsave1\n");
-  t->RunLines(3);
+  PlayRun("＃変数宣言\n点数\n\n点数＝4\n＃セーブ\nsave1\n");
+  NewRun("＃変数宣言\n点数\n\n＃ロード\nsave1\n");
+  RunLines(3);
   ASSERT_EQ(g().script.line_pos, 3);
   g().text.variable_display_shown = 1;
   g().text.variable_display_dirty = 0;
-  t->RunLines(1);
+  RunLines(1);
   EXPECT_EQ(Value("点数"), 4);
   EXPECT_EQ(g().text.variable_display_dirty, 1);
 }
 
 TEST_F(SaveCommands, SavingTwiceOverwritesSilently) {
-  Play("＃変数宣言\n点数\n\n点数＝1\n＃セーブ\nsave1\n点数＝2\n＃セーブ\nsave1\n");
+  PlayRun("＃変数宣言\n点数\n\n点数＝1\n＃セーブ\nsave1\n点数＝2\n＃セーブ\nsave1\n");
   EXPECT_EQ(FirstError(), "<none>");
-  Play("＃変数宣言\n点数\n\n＃ロード\nsave1\n");
+  PlayRun("＃変数宣言\n点数\n\n＃ロード\nsave1\n");
   EXPECT_EQ(Value("点数"), 2);
   EXPECT_FALSE(Exists("save1.tmp"));
 }
@@ -151,10 +163,10 @@ TEST_F(SaveCommands, TheCheckedSaveJumpsWhenTheNameExists) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    std::filesystem::remove_all(folder.path() + "/save1");
-    if (std::string(c.before) == "file") folder.WriteBytes("save1", "old");
-    if (std::string(c.before) == "folder") std::filesystem::create_directory(folder.path() + "/save1");
-    Play(WithLabel(kCheckedSave, c.label));
+    std::filesystem::remove_all(folder() + "/save1");
+    if (std::string(c.before) == "file") WriteFile("save1", "old");
+    if (std::string(c.before) == "folder") std::filesystem::create_directory(folder() + "/save1");
+    PlayRun(WithLabel(kCheckedSave, c.label));
     EXPECT_EQ(FirstError(), c.message);
     EXPECT_EQ(Value("点数"), c.value);
     std::string bytes = FileBytes("save1");
@@ -188,10 +200,10 @@ TEST_F(SaveCommands, TheCheckedLoadJumpsWhenThereIsNoFile) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    std::filesystem::remove_all(folder.path() + "/save1");
-    if (std::string(c.before) == "save") Play("＃変数宣言\n点数\n\n点数＝9\n＃セーブ\nsave1\n");
-    if (std::string(c.before) == "folder") std::filesystem::create_directory(folder.path() + "/save1");
-    Play(WithLabel(kCheckedLoad, c.label));
+    std::filesystem::remove_all(folder() + "/save1");
+    if (std::string(c.before) == "save") PlayRun("＃変数宣言\n点数\n\n点数＝9\n＃セーブ\nsave1\n");
+    if (std::string(c.before) == "folder") std::filesystem::create_directory(folder() + "/save1");
+    PlayRun(WithLabel(kCheckedLoad, c.label));
     EXPECT_EQ(FirstError(), c.message);
     EXPECT_EQ(Value("点数"), c.value);
   }
@@ -214,7 +226,7 @@ TEST_F(SaveCommands, MissingNamesAndLabelsAreReported) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.script);
-    Play(c.script);
+    PlayRun(c.script);
     auto errors = Errors();
     ASSERT_FALSE(errors.empty());
     EXPECT_EQ(errors[0].message, c.message);
@@ -228,7 +240,7 @@ TEST_F(SaveCommands, DeclarationsAreRefusedAfterASaveOrALoad) {
   for (const char* command :
        {"＃セーブ\nsave1\n", "＃ロード\nnone\n", "＃ロード（ファイル確認）\nnone\nない\n＃ラベル\nない\n"}) {
     SCOPED_TRACE(command);
-    Play(std::string("＃変数宣言\n点数\n\n") + command + "＃変数宣言\n後\n\n＃変数宣言文字\n名\n\n");
+    PlayRun(std::string("＃変数宣言\n点数\n\n") + command + "＃変数宣言\n後\n\n＃変数宣言文字\n名\n\n");
     std::vector<std::string> messages;
     for (const auto& e : Errors()) messages.push_back(e.message);
     EXPECT_NE(std::find(messages.begin(), messages.end(), "「＃変数宣言」は「＃セーブ・ロード」の前にしてください"),
@@ -238,13 +250,13 @@ TEST_F(SaveCommands, DeclarationsAreRefusedAfterASaveOrALoad) {
         messages.end());
     EXPECT_EQ(find_numeric(g(), Sjis("後")), -1);
     EXPECT_EQ(find_string(g(), Sjis("名")), -1);
-    std::filesystem::remove(folder.path() + "/save1");
+    std::filesystem::remove(folder() + "/save1");
   }
 }
 
 TEST_F(SaveCommands, DeclarationsMadeAfterTheSaveMakeItUnloadable) {
-  Play("＃変数宣言\n点数\n\n＃セーブ\nsave1\n");
-  Play("＃変数宣言\n点数\n追加\n\n＃ロード\nsave1\n");
+  PlayRun("＃変数宣言\n点数\n\n＃セーブ\nsave1\n");
+  PlayRun("＃変数宣言\n点数\n追加\n\n＃ロード\nsave1\n");
   EXPECT_EQ(FirstError(), "このデータは現在のゲームデータではありません");
 }
 

@@ -4,21 +4,41 @@
 #include <sys/resource.h>
 
 #include <csignal>
+#include <filesystem>
 #include <functional>
 
 #include "base/fixed_text.h"
-#include "save/save_game.h"
+#include "support/game_test.h"
 
 namespace piko {
 namespace {
 
-using testing::SaveText;
 using testing::Sjis;
 
-class SaveFile : public testing::SaveGame {};
+// Each run is a new run of the player in the one game folder: a file one
+// run writes, the next reads.
+class SaveFile : public testing::GameTest {
+ protected:
+  void NewRun(const std::string& utf8) {
+    NewGame();
+    ASSERT_TRUE(Start(utf8));
+  }
+  void Finish() { ASSERT_TRUE(PlayToEnd()); }
+  void PlayRun(const std::string& utf8) {
+    NewRun(utf8);
+    Finish();
+  }
+};
+
+// CP932 text with CR LF after every line, as a save file holds it.
+std::string SaveText(const std::vector<std::string>& utf8_lines) {
+  std::string out;
+  for (const auto& line : utf8_lines) out += Sjis(line) + "\r\n";
+  return out;
+}
 
 TEST_F(SaveFile, WritesTheLayoutByteForByte) {
-  Start("// saves\n");
+  NewRun("// saves\n");
   VarsState& v = g().vars;
   CopyText(v.numeric_keys[0], Sjis("点数"));
   v.numeric_values[0] = 15;
@@ -39,7 +59,7 @@ TEST_F(SaveFile, WritesTheLayoutByteForByte) {
 }
 
 TEST_F(SaveFile, WritesEveryLevelOfTheCallStack) {
-  Start("// saves\n");
+  NewRun("// saves\n");
   ScriptState& s = g().script;
   s.call_depth = 2;
   s.call_stack_return_lines[0] = 17;
@@ -216,13 +236,13 @@ const DamageCase kDamage[] = {
 TEST_F(SaveFile, DamagedFilesAreRefusedAndChangeNothing) {
   for (const DamageCase& c : kDamage) {
     SCOPED_TRACE(c.what);
-    std::filesystem::remove_all(folder.path() + "/bad");
+    std::filesystem::remove_all(folder() + "/bad");
     std::string bytes = c.bytes();
     if (bytes == "<folder>")
-      std::filesystem::create_directory(folder.path() + "/bad");
+      std::filesystem::create_directory(folder() + "/bad");
     else if (bytes != "<none>")
-      folder.WriteBytes("bad", bytes);
-    Play(Loader(c.restore));
+      WriteFile("bad", bytes);
+    PlayRun(Loader(c.restore));
     auto errors = Errors();
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0].message, c.message);
@@ -264,8 +284,8 @@ TEST_F(SaveFile, FilesAtTheReadersLimitsLoad) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    folder.WriteBytes("bad", c.bytes);
-    Play(Loader(true));
+    WriteFile("bad", c.bytes);
+    PlayRun(Loader(true));
     EXPECT_EQ(FirstError(), "<none>");
     EXPECT_EQ(Value("点数"), 15);
     EXPECT_EQ(Value("点:1:"), 7);
@@ -275,18 +295,18 @@ TEST_F(SaveFile, FilesAtTheReadersLimitsLoad) {
 }
 
 TEST_F(SaveFile, TheHistoryIsReadOnlyWhenRestoring) {
-  folder.WriteBytes("bad", WithLines([](Lines& l) { l[16] = "other.st1"; }));
-  Play(Loader(false));
+  WriteFile("bad", WithLines([](Lines& l) { l[16] = "other.st1"; }));
+  PlayRun(Loader(false));
   EXPECT_EQ(FirstError(), "<none>");
   EXPECT_EQ(Value("点数"), 15);
 }
 
 TEST_F(SaveFile, AMissingScenarioLeavesTheStackAndTheVariables) {
-  folder.WriteBytes("bad", WithLines([](Lines& l) {
-                      l[15] = "1";
-                      l.insert(l.begin() + 18, {"gone.st1", "0"});
-                    }));
-  Play(Loader(true));
+  WriteFile("bad", WithLines([](Lines& l) {
+              l[15] = "1";
+              l.insert(l.begin() + 18, {"gone.st1", "0"});
+            }));
+  PlayRun(Loader(true));
   auto errors = Errors();
   ASSERT_EQ(errors.size(), 2u);
   EXPECT_EQ(errors[0].message, "ファイルがオープンできません");
@@ -313,9 +333,9 @@ std::string Masked(std::string bytes) {
 }
 
 TEST_F(SaveFile, ScrambledSavesRoundTripAndLeaveNoCopies) {
-  Start(kSaver);
+  NewRun(kSaver);
   g().save.scrambled_saves = 1;
-  Run();
+  Finish();
   ASSERT_EQ(FirstError(), "<none>");
   Lines expected = GoodLines();
   expected[19] = "14";
@@ -323,10 +343,10 @@ TEST_F(SaveFile, ScrambledSavesRoundTripAndLeaveNoCopies) {
   EXPECT_FALSE(Exists("SAV_D_DMY"));
   EXPECT_FALSE(Exists("save1.tmp"));
 
-  std::filesystem::rename(folder.path() + "/save1", folder.path() + "/bad");
-  Start(Loader(false));
+  std::filesystem::rename(folder() + "/save1", folder() + "/bad");
+  NewRun(Loader(false));
   g().save.scrambled_saves = 1;
-  Run();
+  Finish();
   EXPECT_EQ(FirstError(), "<none>");
   EXPECT_EQ(Value("点数"), 15);
   EXPECT_EQ(Text("名前"), "太郎");
@@ -334,10 +354,10 @@ TEST_F(SaveFile, ScrambledSavesRoundTripAndLeaveNoCopies) {
 }
 
 TEST_F(SaveFile, AScrambledLoadFailsOnThePlainCopyAndKeepsIt) {
-  folder.WriteBytes("bad", Masked(WithLines([](Lines& l) { l.pop_back(); })));
-  Start(Loader(false));
+  WriteFile("bad", Masked(WithLines([](Lines& l) { l.pop_back(); })));
+  NewRun(Loader(false));
   g().save.scrambled_saves = 1;
-  Run();
+  Finish();
   ASSERT_EQ(Errors().size(), 1u);
   EXPECT_EQ(Errors()[0].message, "フッター が破壊されています");
   EXPECT_EQ(Errors()[0].detail, PathOf("LOD_D_DMY"));
@@ -345,10 +365,10 @@ TEST_F(SaveFile, AScrambledLoadFailsOnThePlainCopyAndKeepsIt) {
 }
 
 TEST_F(SaveFile, AStaleLoadCopyNeverStandsInForAMissingSave) {
-  folder.WriteBytes("LOD_D_DMY", SaveText(GoodLines()));
-  Start(Loader(false));
+  WriteFile("LOD_D_DMY", SaveText(GoodLines()));
+  NewRun(Loader(false));
   g().save.scrambled_saves = 1;
-  Run();
+  Finish();
   ASSERT_EQ(Errors().size(), 1u);
   EXPECT_EQ(Errors()[0].message, "ファイルが開けません");
   EXPECT_EQ(Errors()[0].detail, PathOf("bad"));
@@ -386,7 +406,7 @@ void WithFileSizeLimit(rlim_t bytes, Body body) {
 TEST_F(SaveFile, AnInterruptedWriteLeavesTheOldSaveIntact) {
   for (int scrambled = 0; scrambled <= 1; ++scrambled) {
     SCOPED_TRACE(scrambled ? "scrambled" : "plain");
-    Start("// saves\n");
+    NewRun("// saves\n");
     g().save.scrambled_saves = scrambled;
     FillNumerics(g(), 3000, 1);
     ASSERT_EQ(write_save_file(g(), "save1"), 1);
@@ -394,13 +414,13 @@ TEST_F(SaveFile, AnInterruptedWriteLeavesTheOldSaveIntact) {
 
     for (rlim_t limit : {rlim_t{1000}, rlim_t{10}}) {
       FillNumerics(g(), 3000, 2);
-      t->platform.errors.clear();
+      platform().errors.clear();
       int ok = 1;
       WithFileSizeLimit(limit, [&] { ok = write_save_file(g(), "save1"); });
       EXPECT_EQ(ok, 0);
-      ASSERT_FALSE(t->platform.errors.empty());
-      EXPECT_EQ(t->platform.errors[0].message, "書き込みエラー発生");
-      EXPECT_EQ(t->platform.errors[0].detail, "何らかのマシントラブルが考えられます");
+      ASSERT_FALSE(platform().errors.empty());
+      EXPECT_EQ(platform().errors[0].message, "書き込みエラー発生");
+      EXPECT_EQ(platform().errors[0].detail, "何らかのマシントラブルが考えられます");
       EXPECT_EQ(FileBytes("save1"), before);
       EXPECT_FALSE(Exists("save1.tmp"));
       EXPECT_FALSE(Exists("SAV_D_DMY"));
@@ -409,8 +429,8 @@ TEST_F(SaveFile, AnInterruptedWriteLeavesTheOldSaveIntact) {
 }
 
 TEST_F(SaveFile, WhereNoFileCanBeMadeTheOpenFails) {
-  std::filesystem::create_directory(folder.path() + "/slot");
-  std::filesystem::create_directory(folder.path() + "/data");
+  std::filesystem::create_directory(folder() + "/slot");
+  std::filesystem::create_directory(folder() + "/data");
   struct {
     const char* name;
     int written;
@@ -422,14 +442,14 @@ TEST_F(SaveFile, WhereNoFileCanBeMadeTheOpenFails) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    Start("// saves\n");
+    NewRun("// saves\n");
     EXPECT_EQ(write_save_file(g(), c.name), c.written);
     EXPECT_EQ(FirstError(), c.message);
     if (!c.written) {
       EXPECT_EQ(Errors()[0].detail, PathOf(c.name));
     }
   }
-  EXPECT_TRUE(std::filesystem::is_directory(folder.path() + "/slot"));
+  EXPECT_TRUE(std::filesystem::is_directory(folder() + "/slot"));
   EXPECT_FALSE(Exists("slot.tmp"));
   EXPECT_TRUE(Exists("data/save1"));
 }

@@ -1,14 +1,13 @@
 #include <gtest/gtest.h>
 
 #include "base/fixed_text.h"
-#include "shell/window_platform.h"
+#include "base/sjis.h"
+#include "support/game_test.h"
 
 namespace piko {
 namespace {
 
-using testing::TempGameFolder;
 using testing::Utf8;
-using testing::WindowPlatform;
 
 // Records what the report writes instead of rendering it.
 class RecordingText : public TextRenderer {
@@ -29,35 +28,23 @@ class RecordingText : public TextRenderer {
   bool MeasureText(std::string_view, FontId, int*, int*) override { return false; }
 };
 
-class TextPlatform : public WindowPlatform {
- public:
-  RecordingText text;
-  TextRenderer& Text() override { return text; }
-};
-
-struct ReportGame {
-  TextPlatform platform;
-  std::unique_ptr<Game> game = std::make_unique<Game>();
-  ReportGame() {
-    game->platform = &platform;
-    InitGame(*game);
-    CreateDisplay(*game);
+// A game whose text goes to the recording renderer.
+class ErrorReport : public testing::GameTest {
+ protected:
+  ErrorReport() {
+    platform().text = &text;
+    NewGame();
   }
-  Game& g() { return *game; }
+  RecordingText text;
 };
 
-TEST(ErrorReport, EveryTextAtItsPlace) {
-  TempGameFolder folder;
-  ReportGame t;
-  Game& g = t.g();
-  folder.WriteScenario("start.st1", "これは間違い");
-  ASSERT_TRUE(ChooseStartScenario(g));
-  ASSERT_EQ(LoadScenario(g, "start.st1"), 1);
-  g.script.line_pos = 0;
+TEST_F(ErrorReport, EveryTextAtItsPlace) {
+  Game& g = this->g();
+  ASSERT_TRUE(Load("これは間違い"));
   CopyText(g.script.picture_path, "絵\\"_sjv);
   CopyText(g.script.scenario_path, "scn\\"_sjv);
   CopyText(g.audio.midi_path, "midi\\"_sjv);
-  FrameTick(g);
+  Tick();
   const struct {
     int x, y;
     const char* text;
@@ -73,9 +60,9 @@ TEST(ErrorReport, EveryTextAtItsPlace) {
       {50, 390, "音のパス       「」"},
       {50, 410, "MIDIのパス     「midi\\」"},
   };
-  ASSERT_EQ(t.platform.text.calls.size(), std::size(expected));
+  ASSERT_EQ(text.calls.size(), std::size(expected));
   for (size_t i = 0; i < std::size(expected); ++i) {
-    const RecordingText::Call& c = t.platform.text.calls[i];
+    const RecordingText::Call& c = text.calls[i];
     EXPECT_EQ(c.x, expected[i].x) << i;
     EXPECT_EQ(c.y, expected[i].y) << i;
     EXPECT_EQ(c.text, expected[i].text) << i;
@@ -91,49 +78,46 @@ TEST(ErrorReport, EveryTextAtItsPlace) {
   EXPECT_EQ(back.At(619, 459), 0xFFFF);
   EXPECT_EQ(back.At(620, 459), 0xF800);
   EXPECT_EQ(back.At(619, 460), 0xF800);
-  EXPECT_EQ(t.platform.presents, 1);
-  EXPECT_EQ(t.platform.beeps, 1);
+  EXPECT_EQ(platform().presents, 1);
+  EXPECT_EQ(platform().beeps, 1);
   EXPECT_EQ(g.shell.waits[Wait::kErrorPause], 1);
   EXPECT_EQ(g.shell.waits[Wait::kClick], 1);
 }
 
-TEST(ErrorReport, SilencedReportsDrawAndSetNothing) {
-  ReportGame t;
-  Game& g = t.g();
+TEST_F(ErrorReport, SilencedReportsDrawAndSetNothing) {
+  Game& g = this->g();
   g.script.error_reports_off = 1;
   ReportScriptError(g, "m", "d");
-  EXPECT_TRUE(t.platform.text.calls.empty());
-  EXPECT_TRUE(t.platform.errors.empty());
+  EXPECT_TRUE(text.calls.empty());
+  EXPECT_TRUE(Errors().empty());
   EXPECT_EQ(g.gfx.back_buffer.At(0, 0), 0);
-  EXPECT_EQ(t.platform.beeps, 0);
+  EXPECT_EQ(platform().beeps, 0);
   EXPECT_EQ(g.shell.waits[Wait::kErrorPause], 0);
   EXPECT_EQ(g.shell.waits[Wait::kClick], 0);
 }
 
-TEST(ErrorReport, WithoutABackBufferNoPauseFollows) {
-  ReportGame t;
-  Game& g = t.g();
+TEST_F(ErrorReport, WithoutABackBufferNoPauseFollows) {
+  Game& g = this->g();
   ReleaseDisplay(g);
   ReportScriptError(g, "m", "d");
-  EXPECT_EQ(t.platform.errors.size(), 1u);  // still told on the text channel
-  EXPECT_TRUE(t.platform.text.calls.empty());
-  EXPECT_EQ(t.platform.beeps, 0);
+  EXPECT_EQ(Errors().size(), 1u);  // still told on the text channel
+  EXPECT_TRUE(text.calls.empty());
+  EXPECT_EQ(platform().beeps, 0);
   EXPECT_EQ(g.shell.waits[Wait::kErrorPause], 0);
   EXPECT_EQ(g.shell.waits[Wait::kClick], 0);
 }
 
-TEST(ErrorReport, LongPathsAndTheLastReportStays) {
-  ReportGame t;
-  Game& g = t.g();
+TEST_F(ErrorReport, LongPathsAndTheLastReportStays) {
+  Game& g = this->g();
   std::string path(255, 'p');
   CopyText(g.script.sound_path, path);
   g.script.line_pos = 41;
   ReportScriptError(g, "first", "");
   ReportScriptError(g, "second", "");
-  ASSERT_EQ(t.platform.text.calls.size(), 20u);
-  EXPECT_EQ(t.platform.text.calls[10].text, "second");
-  EXPECT_EQ(t.platform.text.calls[14].text, "42 行目が間違っています");
-  EXPECT_EQ(t.platform.text.calls[18].text, "音のパス       「" + path + "」");
+  ASSERT_EQ(text.calls.size(), 20u);
+  EXPECT_EQ(text.calls[10].text, "second");
+  EXPECT_EQ(text.calls[14].text, "42 行目が間違っています");
+  EXPECT_EQ(text.calls[18].text, "音のパス       「" + path + "」");
 }
 
 }  // namespace
@@ -160,8 +144,10 @@ TEST(ErrorHint, CommonMistakesGetAHint) {
   };
   for (const Case& c : cases) {
     std::string hint = ScriptErrorHint(testing::Sjis(c.message), testing::Sjis(c.detail));
-    if (*c.hint == '\0') EXPECT_EQ(hint, "") << c.message;
-    else EXPECT_NE(hint.find(c.hint), std::string::npos) << c.message << ": " << hint;
+    if (*c.hint == '\0')
+      EXPECT_EQ(hint, "") << c.message;
+    else
+      EXPECT_NE(hint.find(c.hint), std::string::npos) << c.message << ": " << hint;
   }
 }
 

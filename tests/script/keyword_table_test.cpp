@@ -8,7 +8,7 @@
 
 #include "base/sjis.h"
 #include "gfx/layers.h"
-#include "support/test_game.h"
+#include "support/game_test.h"
 
 namespace piko {
 namespace {

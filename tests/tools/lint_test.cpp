@@ -4,13 +4,13 @@
 
 #include <filesystem>
 
+#include "support/game_test.h"
 #include "support/process.h"
-#include "support/test_game.h"
 
 namespace piko {
 namespace {
 
-using testing::TempGameFolder;
+using testing::TempFolder;
 
 std::vector<std::string> Lint(const std::string& dir) {
   std::string error;
@@ -59,10 +59,10 @@ TEST(Lint, EachPlantedMistakeIsReportedOnceOnItsLine) {
   };
   std::string sky = testing::ReadFileText(std::string(PIKO_SOURCE_DIR) + "/demo/picture/sky.jpg");
   for (const Case& c : cases) {
-    TempGameFolder folder;
-    folder.WriteBytes("src/start.scn", c.start);
-    folder.WriteBytes("src/scene/chapter.scn", c.chapter);
-    folder.WriteBytes("src/picture/sky.jpg", sky);
+    TempFolder folder;
+    folder.Write("src/start.scn", c.start);
+    folder.Write("src/scene/chapter.scn", c.chapter);
+    folder.Write("src/picture/sky.jpg", sky);
     std::vector<std::string> found = Lint(folder.path() + "/src");
     int matching = 0;
     for (const std::string& f : found) matching += f.rfind(c.finding, 0) == 0;
@@ -76,8 +76,8 @@ TEST(Lint, EachPlantedMistakeIsReportedOnceOnItsLine) {
 TEST(Lint, TheDemoIsCleanAndTheCommandSaysWhereMistakesAre) {
   std::string demo = std::string(PIKO_SOURCE_DIR) + "/demo";
   EXPECT_EQ(Lint(demo), std::vector<std::string>{});
-  TempGameFolder folder;
-  folder.WriteBytes("src/start.scn", "＃クリック待ち\n＃セリブ\n");
+  TempFolder folder;
+  folder.Write("src/start.scn", "＃クリック待ち\n＃セリブ\n");
   testing::ProcessResult r = testing::RunProcess({PIKO_TOOL, "lint", folder.path() + "/src"});
   EXPECT_EQ(r.exit_code, 1);
   EXPECT_EQ(r.out, folder.path() + "/src/start.scn:2: unknown command ＃セリブ: did you mean ＃セリフ?\n");

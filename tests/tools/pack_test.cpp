@@ -5,15 +5,15 @@
 #include <filesystem>
 
 #include "gfx/picture_codecs.h"
+#include "support/game_test.h"
 #include "support/process.h"
-#include "support/test_game.h"
 
 namespace piko {
 namespace {
 
 namespace fs = std::filesystem;
 using testing::ReadFileText;
-using testing::TempGameFolder;
+using testing::TempFolder;
 
 std::string Join(const std::vector<std::string>& lines) {
   std::string out;
@@ -35,12 +35,12 @@ TEST(Pack, ScenarioBecomesScrambledCp932WithLineFeeds) {
 }
 
 TEST(Pack, FoldersRoundTrip) {
-  TempGameFolder folder;
-  folder.WriteBytes("src/start.scn", "＃クリック待ち\n");
-  folder.WriteBytes("src/piko.ini", "＃ゲーム名\nテスト\n");
-  folder.WriteBytes("src/絵/bg.jpg", "\xFF\xD8jpeg");
-  folder.WriteBytes("src/other.dat", "raw");
-  folder.WriteBytes("src/音楽/song.mp3", std::string("\xFF\xFB\x90\x00\x55", 5));
+  TempFolder folder;
+  folder.Write("src/start.scn", "＃クリック待ち\n");
+  folder.Write("src/piko.ini", "＃ゲーム名\nテスト\n");
+  folder.Write("src/絵/bg.jpg", "\xFF\xD8jpeg");
+  folder.Write("src/other.dat", "raw");
+  folder.Write("src/音楽/song.mp3", std::string("\xFF\xFB\x90\x00\x55", 5));
   PackOutcome packed = PackFolder(folder.path() + "/src", folder.path() + "/game");
   ASSERT_EQ(packed.exit_code, 0) << Join(packed.errors);
   EXPECT_EQ(packed.summary, "packed 1 scenario, 1 picture (0 converted), 1 text file and 2 other files into " +
@@ -79,9 +79,9 @@ TEST(Pack, RefusesWhatThePlayerCannotTakeAndWritesNothing) {
       {"b.bmp", "BMbroken", "b.bmp: a BMP the player cannot read"},
   };
   for (const Case& c : cases) {
-    TempGameFolder folder;
-    folder.WriteBytes(std::string("src/") + c.file, c.content);
-    if (std::string(c.file) != "start.scn") folder.WriteBytes("src/start.scn", "＃終了\n");
+    TempFolder folder;
+    folder.Write(std::string("src/") + c.file, c.content);
+    if (std::string(c.file) != "start.scn") folder.Write("src/start.scn", "＃終了\n");
     PackOutcome packed = PackFolder(folder.path() + "/src", folder.path() + "/game");
     EXPECT_EQ(packed.exit_code, 1) << c.file;
     ASSERT_EQ(packed.errors.size(), 1u) << Join(packed.errors);
@@ -89,18 +89,18 @@ TEST(Pack, RefusesWhatThePlayerCannotTakeAndWritesNothing) {
     EXPECT_FALSE(fs::exists(folder.path() + "/game")) << c.file;
   }
   // A line of exactly 94 bytes is taken.
-  TempGameFolder folder;
-  folder.WriteBytes("src/start.scn", std::string(94, 'a') + "\n");
+  TempFolder folder;
+  folder.Write("src/start.scn", std::string(94, 'a') + "\n");
   EXPECT_EQ(PackFolder(folder.path() + "/src", folder.path() + "/game").exit_code, 0);
 }
 
 TEST(Pack, PngBecomesA24BitBmpThePlayerReads) {
-  TempGameFolder folder;
+  TempFolder folder;
   // A 2x1 PNG: one opaque red pixel, one fully transparent one (white).
-  folder.WriteBytes("src/start.scn", "＃終了\n");
+  folder.Write("src/start.scn", "＃終了\n");
   std::string png = testing::ReadFileText(std::string(PIKO_SOURCE_DIR) + "/tests/tools/two_pixels.png");
   ASSERT_FALSE(png.empty());
-  folder.WriteBytes("src/p.png", png);
+  folder.Write("src/p.png", png);
   PackOutcome packed = PackFolder(folder.path() + "/src", folder.path() + "/game");
   ASSERT_EQ(packed.exit_code, 0) << Join(packed.errors);
   ASSERT_EQ(packed.notes.size(), 1u);
@@ -115,9 +115,9 @@ TEST(Pack, PngBecomesA24BitBmpThePlayerReads) {
 // Packing never writes into the authoring folder, and an old game folder
 // does not keep files the authoring folder no longer makes.
 TEST(PikoTool, PackProtectsTheSourceAndReportsStaleFiles) {
-  TempGameFolder folder;
-  folder.WriteBytes("src/start.scn", "＃終了\n");
-  folder.WriteBytes("src/piko.ini", "＃ウインドウ\n");
+  TempFolder folder;
+  folder.Write("src/start.scn", "＃終了\n");
+  folder.Write("src/piko.ini", "＃ウインドウ\n");
   auto pack = [&](std::vector<std::string> args) {
     args.insert(args.begin(), {PIKO_TOOL, "pack"});
     return testing::RunProcess(args);
@@ -135,7 +135,7 @@ TEST(PikoTool, PackProtectsTheSourceAndReportsStaleFiles) {
   testing::ProcessResult r = pack({src, game});
   EXPECT_EQ(r.exit_code, 0) << r.err;
   EXPECT_EQ(r.out, "packed 1 scenario, 0 pictures (0 converted), 1 text file and 0 other files into " + game + "\n");
-  folder.WriteBytes("game/old.sb1", "BM");
+  folder.Write("game/old.sb1", "BM");
   r = pack({src, game});
   EXPECT_NE(r.err.find("old.sb1: in OUT but not made from SRC (--clean removes it)"), std::string::npos) << r.err;
   EXPECT_TRUE(fs::exists(game + "/old.sb1"));
@@ -143,14 +143,14 @@ TEST(PikoTool, PackProtectsTheSourceAndReportsStaleFiles) {
   EXPECT_EQ(r.exit_code, 0);
   EXPECT_FALSE(fs::exists(game + "/old.sb1"));
   // --clean only cleans a game folder.
-  folder.WriteBytes("other/keep.txt", "mine");
+  folder.Write("other/keep.txt", "mine");
   EXPECT_EQ(pack({"--clean", src, folder.path() + "/other"}).exit_code, 2);
   EXPECT_TRUE(fs::exists(folder.path() + "/other/keep.txt"));
 }
 
 TEST(PikoTool, ScrambleIsItsOwnInverseAndBadUsageSaysSo) {
-  TempGameFolder folder;
-  folder.WriteBytes("plain", "abc\n");
+  TempFolder folder;
+  folder.Write("plain", "abc\n");
   auto run = [](std::vector<std::string> args) {
     args.insert(args.begin(), PIKO_TOOL);
     return testing::RunProcess(args);

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/keyboard.h"
-#include "support/test_game.h"
+#include "support/game_test.h"
 
 namespace piko {
 namespace {

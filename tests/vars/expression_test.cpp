@@ -3,8 +3,7 @@
 #include <string>
 
 #include "base/sjis.h"
-#include "support/test_game.h"
-#include "vars/script_runner.h"
+#include "support/game_test.h"
 
 namespace piko {
 namespace {
@@ -109,27 +108,26 @@ TEST(EvaluateExpression, LengthLimits) {
 }
 
 // Expressions over declared variables, from script text to the result.
-class ScriptExpressions : public ::testing::Test {
+class ScriptExpressions : public testing::GameTest {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(run.Play(
-        "＃変数宣言\n点数\n負\n点［3］\n長い名前１\n戟i\n\n"
-        "点数＝3\n負＝0－10000000\n点［0］＝2\n点［2］＝7\n長い名前１＝4\n戟i＝6"));
-    ASSERT_TRUE(run.errors.empty()) << run.errors[0].message;
+    ASSERT_TRUE(
+        Play("＃変数宣言\n点数\n負\n点［3］\n長い名前１\n戟i\n\n"
+             "点数＝3\n負＝0－10000000\n点［0］＝2\n点［2］＝7\n長い名前１＝4\n戟i＝6"));
+    ASSERT_EQ(ErrorLines(), "");
   }
   // The full chain as a command argument takes it: the text or the fault.
   std::string Chain(const std::string& utf8) {
     std::string normal, result;
-    if (!resolve_array_indices(run.g(), Sjis(utf8), &normal)) return Utf8(normal);
+    if (!resolve_array_indices(g(), Sjis(utf8), &normal)) return Utf8(normal);
     evaluate_expression(normal, &result);
     return Utf8(result);
   }
   std::string Normalised(const std::string& utf8) {
     std::string out;
-    normalise_expression(run.g(), Sjis(utf8), &out);
+    normalise_expression(g(), Sjis(utf8), &out);
     return Utf8(out);
   }
-  testing::ScriptRun run;
 };
 
 TEST_F(ScriptExpressions, NormalisesFullWidthTextAndNames) {
@@ -170,44 +168,44 @@ TEST_F(ScriptExpressions, ResolvesArrayIndicesInnermostFirst) {
       {"点［3", "ERR:該当する 点［3 が宣言されていません"},
   };
   for (const Case& c : cases) EXPECT_EQ(Chain(c.input), c.expected) << c.input;
-  EXPECT_TRUE(run.t.platform.errors.size() == run.errors.size() + 1);  // only the end notice so far
+  EXPECT_EQ(ErrorLines(), "");
 }
 
 TEST_F(ScriptExpressions, AWrongIndexIsReportedDirectly) {
-  size_t before = run.t.platform.errors.size();
+  size_t before = Errors().size();
   std::string out = "unchanged";
-  EXPECT_EQ(resolve_array_indices(run.g(), Sjis("点［ｚ］＋1"), &out), 0);
+  EXPECT_EQ(resolve_array_indices(g(), Sjis("点［ｚ］＋1"), &out), 0);
   EXPECT_EQ(out, "");
-  ASSERT_EQ(run.t.platform.errors.size(), before + 1);
-  EXPECT_EQ(run.t.platform.errors.back().message, "配列変数の中身が間違っています");
-  EXPECT_EQ(run.t.platform.errors.back().detail, "点［ｚ］＋1");
+  ASSERT_EQ(Errors().size(), before + 1);
+  EXPECT_EQ(Errors().back().message, "配列変数の中身が間違っています");
+  EXPECT_EQ(Errors().back().detail, "点［ｚ］＋1");
   // Nested: the detail is the working text as far as it was rebuilt.
-  EXPECT_EQ(resolve_array_indices(run.g(), Sjis("点［点［0］＊ｚ］"), &out), 0);
-  EXPECT_EQ(run.t.platform.errors.back().detail, "点［点:0:＊ｚ］");
+  EXPECT_EQ(resolve_array_indices(g(), Sjis("点［点［0］＊ｚ］"), &out), 0);
+  EXPECT_EQ(Errors().back().detail, "点［点:0:＊ｚ］");
 }
 
 TEST_F(ScriptExpressions, ResolveArrayNameGivesTheKeyAndTheLastIndex) {
   std::string key;
-  EXPECT_EQ(resolve_array_name(run.g(), Sjis("点［点［0］＋1］"), &key), 3);
+  EXPECT_EQ(resolve_array_name(g(), Sjis("点［点［0］＋1］"), &key), 3);
   EXPECT_EQ(Utf8(key), "点:3:");
-  EXPECT_EQ(resolve_array_name(run.g(), Sjis("点数"), &key), 0);
+  EXPECT_EQ(resolve_array_name(g(), Sjis("点数"), &key), 0);
   EXPECT_EQ(Utf8(key), "点数");
-  size_t before = run.t.platform.errors.size();
-  EXPECT_EQ(resolve_array_name(run.g(), Sjis("点［ｚ］"), &key), -1);
-  EXPECT_EQ(resolve_array_name(run.g(), Sjis("点3］"), &key), -1);
-  ASSERT_EQ(run.t.platform.errors.size(), before + 2);
-  EXPECT_EQ(run.t.platform.errors.back().message, "配列変数の中身が間違っています");
+  size_t before = Errors().size();
+  EXPECT_EQ(resolve_array_name(g(), Sjis("点［ｚ］"), &key), -1);
+  EXPECT_EQ(resolve_array_name(g(), Sjis("点3］"), &key), -1);
+  ASSERT_EQ(Errors().size(), before + 2);
+  EXPECT_EQ(Errors().back().message, "配列変数の中身が間違っています");
 }
 
 TEST_F(ScriptExpressions, EvaluateArgumentReportsWithTheCallersDetail) {
   int value = 0;
-  EXPECT_EQ(EvaluateArgument(run.g(), Sjis("点［2］＋点数"), "line"_sjv, &value), 1);
+  EXPECT_EQ(EvaluateArgument(g(), Sjis("点［2］＋点数"), "line"_sjv, &value), 1);
   EXPECT_EQ(value, 10);
-  EXPECT_EQ(EvaluateArgument(run.g(), Sjis("７／ｚ"), "line"_sjv, &value), 0);
-  EXPECT_EQ(run.t.platform.errors.back().message, "ERR:該当する ｚ が宣言されていません");
-  EXPECT_EQ(run.t.platform.errors.back().detail, "line");
-  EXPECT_EQ(EvaluateArgument(run.g(), Sjis("７／（点数－3）"), "line"_sjv, &value), 0);
-  EXPECT_EQ(run.t.platform.errors.back().message, "ERR:０で割っています");
+  EXPECT_EQ(EvaluateArgument(g(), Sjis("７／ｚ"), "line"_sjv, &value), 0);
+  EXPECT_EQ(Errors().back().message, "ERR:該当する ｚ が宣言されていません");
+  EXPECT_EQ(Errors().back().detail, "line");
+  EXPECT_EQ(EvaluateArgument(g(), Sjis("７／（点数－3）"), "line"_sjv, &value), 0);
+  EXPECT_EQ(Errors().back().message, "ERR:０で割っています");
   EXPECT_EQ(value, 10);
 }
 

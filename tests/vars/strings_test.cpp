@@ -3,12 +3,12 @@
 #include <string>
 
 #include "base/sjis.h"
-#include "vars/script_runner.h"
+#include "support/game_test.h"
 
 namespace piko {
 namespace {
 
-using testing::ScriptRun;
+using StringVariables = testing::GameTest;
 using testing::Sjis;
 using testing::Utf8;
 
@@ -18,27 +18,26 @@ constexpr const char* kPrelude =
     "点数＝42\n点［2］＝－7\n"
     "＃文字変数代入\n名前\n太郎\n";
 
-class Substitution : public ::testing::Test {
+class Substitution : public testing::GameTest {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(run.Play(kPrelude));
-    ASSERT_TRUE(run.errors.empty()) << run.errors[0].message;
-    reports = run.t.platform.errors.size();
+    ASSERT_TRUE(Play(kPrelude));
+    ASSERT_EQ(ErrorLines(), "");
+    reports = Errors().size();
   }
   // The substituted text, or "<refused>" after a report.
   std::string Substitute(const std::string& utf8, int mode = 1) {
     std::string out = "stale";
-    int ok = substitute_text(run.g(), Sjis(utf8), mode, &out);
+    int ok = substitute_text(g(), Sjis(utf8), mode, &out);
     if (!ok) {
       EXPECT_EQ(out, "") << utf8;
     }
     return ok ? Utf8(out) : "<refused>";
   }
   void SetText(const char* name, const std::string& utf8) {
-    SetStringValue(run.g(), find_string(run.g(), Sjis(name)), Sjis(utf8));
+    SetStringValue(g(), find_string(g(), Sjis(name)), Sjis(utf8));
   }
-  const testing::RecordingPlatform::Error& LastReport() { return run.t.platform.errors.back(); }
-  ScriptRun run;
+  Error LastReport() const { return Errors().back(); }
   size_t reports = 0;
 };
 
@@ -61,7 +60,7 @@ TEST_F(Substitution, NumbersThenStrings) {
       {"なにもない", 1, "なにもない"},
   };
   for (const auto& c : cases) EXPECT_EQ(Substitute(c.text, c.mode), c.expected) << c.text;
-  EXPECT_EQ(run.t.platform.errors.size(), reports);
+  EXPECT_EQ(Errors().size(), reports);
 }
 
 TEST_F(Substitution, FaultsAreReportedAndNothingIsDrawn) {
@@ -80,10 +79,10 @@ TEST_F(Substitution, FaultsAreReportedAndNothingIsDrawn) {
       {"”（ｘ）”", "該当する文字変数が宣言されていません", "ｘ"},
       {"”（点数）”", "該当する文字変数が宣言されていません", "点数"},
   };
-  std::string line = Utf8(LineAt(run.g(), run.g().script.line_pos));
+  std::string line = Utf8(LineAt(g(), g().script.line_pos));
   for (const auto& c : cases) {
     EXPECT_EQ(Substitute(c.text), "<refused>") << c.text;
-    ASSERT_EQ(run.t.platform.errors.size(), ++reports) << c.text;
+    ASSERT_EQ(Errors().size(), ++reports) << c.text;
     EXPECT_EQ(LastReport().message, c.message) << c.text;
     EXPECT_EQ(LastReport().detail, std::string(c.detail) == "<line>" ? line : c.detail) << c.text;
   }
@@ -99,7 +98,7 @@ TEST_F(Substitution, ReferencesMadeBySubstitutionAreSubstituted) {
   // Numbers are evaluated before strings: one inside a value stays as it is.
   SetText("A", "＃（点数）＃");
   EXPECT_EQ(Substitute("”（A）”"), "＃（点数）＃");
-  EXPECT_EQ(run.t.platform.errors.size(), reports);
+  EXPECT_EQ(Errors().size(), reports);
 }
 
 TEST_F(Substitution, ASelfReferenceEndsInsteadOfGrowingForever) {
@@ -112,20 +111,21 @@ TEST_F(Substitution, ASelfReferenceEndsInsteadOfGrowingForever) {
   EXPECT_EQ(LastReport().message, "閉じカッコの位置が変です");
 }
 
-TEST(StringVariables, AssignmentSubstitutesOnceAndCutsTo104Bytes) {
-  ScriptRun run;
-  ASSERT_TRUE(run.Play(std::string(kPrelude) +
-                       "＃文字変数代入\nA\n得点は＃（点数）＃点、”（名前）”\n"
-                       "点数＝0\n"
-                       "＃文字変数代入\nB\n" + std::string(51, 'x') + "\n"
-                       "＃文字変数代入\nB\n”（B）””（B）”yあいう\n"));
-  EXPECT_TRUE(run.errors.empty());
-  EXPECT_EQ(run.Text("A"), "得点は42点、太郎");
+TEST_F(StringVariables, AssignmentSubstitutesOnceAndCutsTo104Bytes) {
+  ASSERT_TRUE(Play(std::string(kPrelude) +
+                   "＃文字変数代入\nA\n得点は＃（点数）＃点、”（名前）”\n"
+                   "点数＝0\n"
+                   "＃文字変数代入\nB\n" +
+                   std::string(51, 'x') +
+                   "\n"
+                   "＃文字変数代入\nB\n”（B）””（B）”yあいう\n"));
+  EXPECT_TRUE(Errors().empty());
+  EXPECT_EQ(Text("A"), "得点は42点、太郎");
   // 102 + 1 bytes, then "あ" would pass 104: half a character is never kept.
-  EXPECT_EQ(run.Text("B"), std::string(102, 'x') + "y");
+  EXPECT_EQ(Text("B"), std::string(102, 'x') + "y");
 }
 
-TEST(StringVariables, RefusalsPassOverTheArgumentLines) {
+TEST_F(StringVariables, RefusalsPassOverTheArgumentLines) {
   struct {
     std::string lines;
     const char* message;
@@ -137,45 +137,42 @@ TEST(StringVariables, RefusalsPassOverTheArgumentLines) {
       {"＃文字変数代入\n名前\n", "「＃文字変数代入」の", "代入する文字が指定されていません", 3},
       {"＃文字変数代入\n名前\n＃（ｚ）＃＝1", "ERR:該当する ｚ が宣言されていません", "＃（ｚ）＃＝1", 3},
       {"＃変数宣言文字\n名前", "同じ名前の文字変数を宣言しています", "名前", 2},
-      {"＃変数宣言文字\n" + std::string(51, 's'), "文字変数名が５０（全角２５）文字を超えています",
-       nullptr, 2},
+      {"＃変数宣言文字\n" + std::string(51, 's'), "文字変数名が５０（全角２５）文字を超えています", nullptr, 2},
   };
   int prelude_lines = 14;
   for (const auto& c : cases) {
-    ScriptRun run;
-    ASSERT_TRUE(run.Play(std::string(kPrelude) + c.lines));
-    ASSERT_EQ(run.errors.size(), 1u) << c.lines;
-    EXPECT_EQ(run.errors[0].message, c.message) << c.lines;
+    NewGame();
+    ASSERT_TRUE(Play(std::string(kPrelude) + c.lines));
+    ASSERT_EQ(Errors().size(), 1u) << c.lines;
+    EXPECT_EQ(Errors()[0].message, c.message) << c.lines;
     if (c.detail) {
-      EXPECT_EQ(run.errors[0].detail, c.detail) << c.lines;
+      EXPECT_EQ(Errors()[0].detail, c.detail) << c.lines;
     }
-    EXPECT_EQ(run.errors[0].line, prelude_lines + c.line) << c.lines;
-    EXPECT_EQ(run.Text("名前"), "太郎") << c.lines;
-    EXPECT_EQ(run.Value("点数"), 42) << c.lines;
+    EXPECT_EQ(Errors()[0].line, prelude_lines + c.line) << c.lines;
+    EXPECT_EQ(Text("名前"), "太郎") << c.lines;
+    EXPECT_EQ(Value("点数"), 42) << c.lines;
   }
 }
 
-TEST(StringVariables, FiveHundredAndNoMore) {
+TEST_F(StringVariables, FiveHundredAndNoMore) {
   std::string script = "＃変数宣言文字\n";
   for (int i = 0; i < 501; ++i) script += "s" + std::to_string(i) + "\n";
   script += "後\n";
-  ScriptRun run;
-  ASSERT_TRUE(run.Play(script));
-  ASSERT_EQ(run.errors.size(), 2u);
-  EXPECT_EQ(run.errors[0].message, "文字変数は５００個までです");
-  EXPECT_EQ(run.errors[0].detail, "s500");
-  EXPECT_EQ(run.errors[1].message, "シナリオ上のミスです。");  // the block has ended
-  EXPECT_EQ(run.g().vars.string_count, 500);
-  EXPECT_EQ(find_string(run.g(), "s499"), 499);
-  EXPECT_EQ(find_string(run.g(), "s500"), -1);
+  ASSERT_TRUE(Play(script));
+  ASSERT_EQ(Errors().size(), 2u);
+  EXPECT_EQ(Errors()[0].message, "文字変数は５００個までです");
+  EXPECT_EQ(Errors()[0].detail, "s500");
+  EXPECT_EQ(Errors()[1].message, "シナリオ上のミスです。");  // the block has ended
+  EXPECT_EQ(g().vars.string_count, 500);
+  EXPECT_EQ(find_string(g(), "s499"), 499);
+  EXPECT_EQ(find_string(g(), "s500"), -1);
 }
 
-TEST(StringVariables, NumericAndStringNamesAreSeparate) {
-  ScriptRun run;
-  ASSERT_TRUE(run.Play("＃変数宣言\n名\n\n＃変数宣言文字\n名\n\n名＝3\n＃文字変数代入\n名\n＃（名＋1）＃\n"));
-  EXPECT_TRUE(run.errors.empty());
-  EXPECT_EQ(run.Value("名"), 3);
-  EXPECT_EQ(run.Text("名"), "4");
+TEST_F(StringVariables, NumericAndStringNamesAreSeparate) {
+  ASSERT_TRUE(Play("＃変数宣言\n名\n\n＃変数宣言文字\n名\n\n名＝3\n＃文字変数代入\n名\n＃（名＋1）＃\n"));
+  EXPECT_TRUE(Errors().empty());
+  EXPECT_EQ(Value("名"), 3);
+  EXPECT_EQ(Text("名"), "4");
 }
 
 }  // namespace

@@ -3,12 +3,14 @@
 #include <string>
 
 #include "base/sjis.h"
-#include "vars/script_runner.h"
+#include "support/game_test.h"
 
 namespace piko {
 namespace {
 
-using testing::ScriptRun;
+using NumericVariables = testing::GameTest;
+using NumericIndex = testing::GameTest;
+using VariableDump = testing::GameTest;
 using testing::Sjis;
 using testing::Utf8;
 
@@ -21,7 +23,7 @@ struct Refusal {
   const char* detail;
 };
 
-TEST(NumericVariables, EachRefusalReportsItsMessageAndDetail) {
+TEST_F(NumericVariables, EachRefusalReportsItsMessageAndDetail) {
   const Refusal cases[] = {
       {"＃変数宣言\n点数", "同じ名前の変数を宣言しています", "点数"},
       {"＃変数宣言\n１２３", "変数に数字を宣言しています", "１２３"},
@@ -48,129 +50,118 @@ TEST(NumericVariables, EachRefusalReportsItsMessageAndDetail) {
       {"点［点［ｚ］］＝1", "配列変数の中身が間違っています", "点［ｚ］"},
   };
   for (const Refusal& c : cases) {
-    ScriptRun run;
-    ASSERT_TRUE(run.Play(std::string(kPrelude) + c.lines));
-    ASSERT_EQ(run.errors.size(), 1u) << c.lines;
-    EXPECT_EQ(run.errors[0].message, c.message) << c.lines;
-    EXPECT_EQ(run.errors[0].detail, c.detail) << c.lines;
-    EXPECT_EQ(run.g().vars.numeric_count, 5) << c.lines;  // nothing declared, nothing changed
-    EXPECT_EQ(run.Value("点数"), 0) << c.lines;
+    NewGame();
+    ASSERT_TRUE(Play(std::string(kPrelude) + c.lines));
+    ASSERT_EQ(Errors().size(), 1u) << c.lines;
+    EXPECT_EQ(Errors()[0].message, c.message) << c.lines;
+    EXPECT_EQ(Errors()[0].detail, c.detail) << c.lines;
+    EXPECT_EQ(g().vars.numeric_count, 5) << c.lines;  // nothing declared, nothing changed
+    EXPECT_EQ(Value("点数"), 0) << c.lines;
   }
 }
 
-TEST(NumericVariables, NameLengths) {
-  ScriptRun run;
+TEST_F(NumericVariables, NameLengths) {
   const std::string name50(50, 'a');
   const std::string name51(51, 'b');
-  ASSERT_TRUE(run.Play("＃変数宣言\n" + name50 + "\n" + name51 + "\n" + std::string(50, 'c') + "［9］\n" +
-                       std::string(50, 'd') + "［10］\n" + std::string(50, 'e') + "［100］\n"));
-  ASSERT_EQ(run.errors.size(), 2u);
-  EXPECT_EQ(run.errors[0].message, "変数名が５０（全角２５）文字を超えています");
-  EXPECT_EQ(run.errors[0].detail, name51);
+  ASSERT_TRUE(Play("＃変数宣言\n" + name50 + "\n" + name51 + "\n" + std::string(50, 'c') + "［9］\n" +
+                   std::string(50, 'd') + "［10］\n" + std::string(50, 'e') + "［100］\n"));
+  ASSERT_EQ(Errors().size(), 2u);
+  EXPECT_EQ(Errors()[0].message, "変数名が５０（全角２５）文字を超えています");
+  EXPECT_EQ(Errors()[0].detail, name51);
   // An array whose last key would not fit a slot is refused whole.
-  EXPECT_EQ(run.errors[1].message, "変数名が５０（全角２５）文字を超えています");
-  EXPECT_EQ(run.errors[1].detail, std::string(50, 'e') + "［100］");
-  EXPECT_NE(run.Value(name50), ScriptRun::kUndeclared);
-  EXPECT_NE(run.Value(std::string(50, 'c') + ":9:"), ScriptRun::kUndeclared);
-  EXPECT_NE(run.Value(std::string(50, 'd') + ":10:"), ScriptRun::kUndeclared);  // 54 bytes
-  EXPECT_EQ(run.g().vars.numeric_count, 1 + 10 + 11);
+  EXPECT_EQ(Errors()[1].message, "変数名が５０（全角２５）文字を超えています");
+  EXPECT_EQ(Errors()[1].detail, std::string(50, 'e') + "［100］");
+  EXPECT_NE(Value(name50), kUndeclared);
+  EXPECT_NE(Value(std::string(50, 'c') + ":9:"), kUndeclared);
+  EXPECT_NE(Value(std::string(50, 'd') + ":10:"), kUndeclared);  // 54 bytes
+  EXPECT_EQ(g().vars.numeric_count, 1 + 10 + 11);
 }
 
-TEST(NumericVariables, AssignmentsStoreTheIntegerPart) {
-  ScriptRun run;
-  ASSERT_TRUE(run.Play(
-      "＃変数宣言\nA\nB\nｘ\nカウンタ\n最大\n1.5\nあ\nい\n\n"
-      "最大＝2\n"
-      "＃変数宣言\n点［最大＊２］\n\n"
-      "A＝7／2\nB＝0－7／2\n"
-      "点［1］＝5\nｘ＝点［0＋1］＊2\n"
-      "点［点［1］－1］＝点［1］＊3\n"
-      "カウンタ＝カウンタ＋1\nカウンタ＝カウンタ＋1\n"
-      "A ＝A＋1\nA\t＝A＋1\n"
-      "あ＝1\nい＝2\n"));
-  EXPECT_TRUE(run.errors.empty()) << run.errors[0].message << " | " << run.errors[0].detail;
-  EXPECT_EQ(run.Value("A"), 5);
-  EXPECT_EQ(run.Value("B"), -3);
-  EXPECT_EQ(run.Value("ｘ"), 10);
-  EXPECT_EQ(run.Value("点:4:"), 15);
-  EXPECT_EQ(run.Value("カウンタ"), 2);
-  EXPECT_EQ(run.Value("点:5:"), ScriptRun::kUndeclared);  // 点［4］: five elements
-  EXPECT_EQ(run.Value("1.5"), 0);                         // a period makes a name
+TEST_F(NumericVariables, AssignmentsStoreTheIntegerPart) {
+  ASSERT_TRUE(
+      Play("＃変数宣言\nA\nB\nｘ\nカウンタ\n最大\n1.5\nあ\nい\n\n"
+           "最大＝2\n"
+           "＃変数宣言\n点［最大＊２］\n\n"
+           "A＝7／2\nB＝0－7／2\n"
+           "点［1］＝5\nｘ＝点［0＋1］＊2\n"
+           "点［点［1］－1］＝点［1］＊3\n"
+           "カウンタ＝カウンタ＋1\nカウンタ＝カウンタ＋1\n"
+           "A ＝A＋1\nA\t＝A＋1\n"
+           "あ＝1\nい＝2\n"));
+  EXPECT_TRUE(Errors().empty()) << Errors()[0].message << " | " << Errors()[0].detail;
+  EXPECT_EQ(Value("A"), 5);
+  EXPECT_EQ(Value("B"), -3);
+  EXPECT_EQ(Value("ｘ"), 10);
+  EXPECT_EQ(Value("点:4:"), 15);
+  EXPECT_EQ(Value("カウンタ"), 2);
+  EXPECT_EQ(Value("点:5:"), kUndeclared);  // 点［4］: five elements
+  EXPECT_EQ(Value("1.5"), 0);              // a period makes a name
   // あ and い differ only in their second byte.
-  EXPECT_EQ(run.Value("あ"), 1);
-  EXPECT_EQ(run.Value("い"), 2);
+  EXPECT_EQ(Value("あ"), 1);
+  EXPECT_EQ(Value("い"), 2);
 }
 
-TEST(NumericVariables, TheTotalStopsAtTenThousand) {
-  ScriptRun run;
+TEST_F(NumericVariables, TheTotalStopsAtTenThousand) {
   // 9999 elements and one variable make 10000; the next is declared but
   // reported, and the block ends.
-  ASSERT_TRUE(run.Play("＃変数宣言\n大［9998］\n一万\n超過\n次\n\n＃変数宣言\nもう一つ\n"));
-  ASSERT_EQ(run.errors.size(), 4u);
-  EXPECT_EQ(run.errors[0].message, "変数のトータルが10000を超えました");
-  EXPECT_EQ(run.errors[0].detail, "シナリオをもう一度チェックして下さい");
-  EXPECT_EQ(run.errors[1].message, "シナリオ上のミスです。");  // 次: the block has ended
-  EXPECT_EQ(run.errors[1].detail, "次");
-  EXPECT_EQ(run.errors[2].message, "すでに変数のトータルは");
-  EXPECT_EQ(run.errors[2].detail, "10000個を超えています");
-  EXPECT_EQ(run.g().vars.numeric_count, 10001);
-  EXPECT_EQ(run.Value("一万"), 0);
-  EXPECT_EQ(run.Value("超過"), 0);
-  EXPECT_EQ(run.Value("次"), ScriptRun::kUndeclared);
+  ASSERT_TRUE(Play("＃変数宣言\n大［9998］\n一万\n超過\n次\n\n＃変数宣言\nもう一つ\n"));
+  ASSERT_EQ(Errors().size(), 4u);
+  EXPECT_EQ(Errors()[0].message, "変数のトータルが10000を超えました");
+  EXPECT_EQ(Errors()[0].detail, "シナリオをもう一度チェックして下さい");
+  EXPECT_EQ(Errors()[1].message, "シナリオ上のミスです。");  // 次: the block has ended
+  EXPECT_EQ(Errors()[1].detail, "次");
+  EXPECT_EQ(Errors()[2].message, "すでに変数のトータルは");
+  EXPECT_EQ(Errors()[2].detail, "10000個を超えています");
+  EXPECT_EQ(g().vars.numeric_count, 10001);
+  EXPECT_EQ(Value("一万"), 0);
+  EXPECT_EQ(Value("超過"), 0);
+  EXPECT_EQ(Value("次"), kUndeclared);
 }
 
-TEST(NumericVariables, AnArrayPastTheTotalKeepsWhatItMade) {
-  ScriptRun run;
-  ASSERT_TRUE(run.Play("＃変数宣言\n大［9990］\n小［20］\n"));
-  ASSERT_EQ(run.errors.size(), 1u);
-  EXPECT_EQ(run.errors[0].message, "配列変数作成中に変数のトータルが10000を超えました");
-  EXPECT_EQ(run.errors[0].detail, "シナリオをもう一度チェックして下さい");
-  EXPECT_EQ(run.g().vars.numeric_count, 10000);
-  EXPECT_EQ(run.Value("小:8:"), 0);
-  EXPECT_EQ(run.Value("小:9:"), ScriptRun::kUndeclared);
+TEST_F(NumericVariables, AnArrayPastTheTotalKeepsWhatItMade) {
+  ASSERT_TRUE(Play("＃変数宣言\n大［9990］\n小［20］\n"));
+  ASSERT_EQ(Errors().size(), 1u);
+  EXPECT_EQ(Errors()[0].message, "配列変数作成中に変数のトータルが10000を超えました");
+  EXPECT_EQ(Errors()[0].detail, "シナリオをもう一度チェックして下さい");
+  EXPECT_EQ(g().vars.numeric_count, 10000);
+  EXPECT_EQ(Value("小:8:"), 0);
+  EXPECT_EQ(Value("小:9:"), kUndeclared);
 }
 
-TEST(NumericVariables, DeclarationsComeBeforeSaveAndLoad) {
-  ScriptRun run;
-  run.g().vars.save_load_used = 1;
-  ASSERT_TRUE(run.Play("＃変数宣言\nａ\n\n＃変数宣言文字\nｂ\n"));
+TEST_F(NumericVariables, DeclarationsComeBeforeSaveAndLoad) {
+  g().vars.save_load_used = 1;
+  ASSERT_TRUE(Play("＃変数宣言\nａ\n\n＃変数宣言文字\nｂ\n"));
   // Refused blocks leave their lines to the dispatcher.
-  ASSERT_EQ(run.errors.size(), 4u);
-  EXPECT_EQ(run.errors[0].message, "「＃変数宣言」は「＃セーブ・ロード」の前にしてください");
-  EXPECT_EQ(run.errors[0].detail, "（ロード時にデータを破壊する恐れがあります）");
-  EXPECT_EQ(run.errors[2].message, "「＃変数宣言（文字）」は「＃セーブ・ロード」の前にしてください");
-  EXPECT_EQ(run.errors[2].detail, "（ロード時にデータを破壊する恐れがあります）");
+  ASSERT_EQ(Errors().size(), 4u);
+  EXPECT_EQ(Errors()[0].message, "「＃変数宣言」は「＃セーブ・ロード」の前にしてください");
+  EXPECT_EQ(Errors()[0].detail, "（ロード時にデータを破壊する恐れがあります）");
+  EXPECT_EQ(Errors()[2].message, "「＃変数宣言（文字）」は「＃セーブ・ロード」の前にしてください");
+  EXPECT_EQ(Errors()[2].detail, "（ロード時にデータを破壊する恐れがあります）");
 }
 
-TEST(NumericVariables, TheRestartClearsTablesAndTheSaveLoadMark) {
-  ScriptRun run;
-  ASSERT_TRUE(run.t.Load(run.folder, "＃変数宣言\nａ\n\n＃変数宣言文字\nｂ\n\nａ＝5\n"));
-  InputEvent click;
-  click.type = InputEvent::Type::kLeftDown;
-  EXPECT_EQ(run.t.RunLines(8), 8);
-  EXPECT_EQ(run.Value("ａ"), 5);
-  run.g().vars.save_load_used = 1;
+TEST_F(NumericVariables, TheRestartClearsTablesAndTheSaveLoadMark) {
+  ASSERT_TRUE(Load("＃変数宣言\nａ\n\n＃変数宣言文字\nｂ\n\nａ＝5\n"));
+  EXPECT_EQ(RunLines(8), 8);
+  EXPECT_EQ(Value("ａ"), 5);
+  g().vars.save_load_used = 1;
   // The end of the start scenario: the notice, then everything is cleared.
-  for (int i = 0; i < 10 && !run.g().shell.restart_notice; ++i) FrameTick(run.g());
-  ASSERT_EQ(run.g().shell.restart_notice, 1);
-  EXPECT_EQ(run.g().vars.numeric_count, 0);
-  EXPECT_EQ(run.g().vars.string_count, 0);
-  EXPECT_EQ(run.Value("ａ"), ScriptRun::kUndeclared);
-  HandleWindowEvent(run.g(), click);
+  for (int i = 0; i < 10 && !g().shell.restart_notice; ++i) Tick();
+  ASSERT_EQ(g().shell.restart_notice, 1);
+  EXPECT_EQ(g().vars.numeric_count, 0);
+  EXPECT_EQ(g().vars.string_count, 0);
+  EXPECT_EQ(Value("ａ"), kUndeclared);
+  Click();
   // The game declares its variables again as it replays.
-  EXPECT_EQ(run.t.RunLines(8), 8);
-  EXPECT_EQ(run.Value("ａ"), 5);
-  EXPECT_EQ(run.g().vars.string_count, 1);
-  size_t reports = 0;
-  for (const auto& e : run.t.platform.errors) reports += e.message != "シナリオが終了しました。";
-  EXPECT_EQ(reports, 0u);
+  EXPECT_EQ(RunLines(8), 8);
+  EXPECT_EQ(Value("ａ"), 5);
+  EXPECT_EQ(g().vars.string_count, 1);
+  EXPECT_EQ(ErrorLines(), "");
 }
 
-TEST(NumericIndex, LookupsSurviveCollisionsAndRebuilds) {
-  testing::TestGame t;
+TEST_F(NumericIndex, LookupsSurviveCollisionsAndRebuilds) {
   // 3000 keys in 5000 buckets share many chains; a rebuild, as after a
   // load, must find them all again.
-  Game& g = t.g();
+  Game& g = this->g();
   for (int i = 0; i < 3000; ++i) declare_numeric(g, "v" + std::to_string(i));
   ASSERT_EQ(g.vars.numeric_count, 3000);
   for (int i = 0; i < 3000; ++i) ASSERT_EQ(find_numeric(g, "v" + std::to_string(i)), i);
@@ -187,13 +178,12 @@ TEST(NumericIndex, LookupsSurviveCollisionsAndRebuilds) {
   EXPECT_EQ(find_numeric(g, std::string(60, 'v')), -1);
 }
 
-TEST(VariableDump, NumericSlotsInOrderThenStrings) {
-  ScriptRun run;
-  ASSERT_TRUE(run.Play(
-      "＃変数宣言\n点数\n点［1］\n\n＃変数宣言文字\n名前\n空\n\n"
-      "点数＝0－12\n点［1］＝7\n＃文字変数代入\n名前\n太郎 さん\n"));
+TEST_F(VariableDump, NumericSlotsInOrderThenStrings) {
+  ASSERT_TRUE(
+      Play("＃変数宣言\n点数\n点［1］\n\n＃変数宣言文字\n名前\n空\n\n"
+           "点数＝0－12\n点［1］＝7\n＃文字変数代入\n名前\n太郎 さん\n"));
   std::string dump;
-  WriteVariableDump(run.g(), &dump);
+  WriteVariableDump(g(), &dump);
   EXPECT_EQ(Utf8(dump),
             "numeric 点数 -12\n"
             "numeric 点:0: 0\n"
