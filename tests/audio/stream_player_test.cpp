@@ -218,15 +218,14 @@ std::vector<int16_t> LoopOnAClock(const std::string& path, int ticks) {
 TEST(StreamPlayer, OnAClockTheMixDoesNotDependOnTheStreamThreadsSpeed) {
   std::string path = WriteTemp("clock", Layer3Stream(0, 0, 6));
   std::vector<int16_t> calm = LoopOnAClock(path, 300);
+  EXPECT_GT(*std::max_element(calm.begin(), calm.end()), 100);
   std::atomic<bool> busy{true};
   std::thread load([&] {
     while (busy) std::this_thread::yield();
   });
-  std::vector<int16_t> loaded = LoopOnAClock(path, 300);
+  for (int run = 0; run < 10; ++run) EXPECT_TRUE(LoopOnAClock(path, 300) == calm) << run;
   busy = false;
   load.join();
-  EXPECT_GT(*std::max_element(calm.begin(), calm.end()), 100);
-  EXPECT_TRUE(calm == loaded);
 }
 
 TEST(StreamPlayer, RefusesFilesWithoutPlayableFrames) {

@@ -237,11 +237,11 @@ TEST(Mp3Game, TheMixHoldsTheMusicLoopedStoppedAndPlayedOut) {
   EXPECT_EQ(h.Peak(static_cast<long>(first + pcm.size()) / 96 + 2, end), 0);
 }
 
-// A short loop reopens the copy a dozen times a run; each reopen is a point
+// A short loop reopens the copy fifty times a run; each reopen is a point
 // where a busy machine lets the stream thread fall behind the clock.
 TEST(Mp3Game, TheMixIsTheSameOnEveryRunHoweverBusyTheMachine) {
   Mp3Game g("repeat");
-  WriteBytes(g.game / "音楽/song.sp3", Song(8), true);
+  WriteBytes(g.game / "音楽/song.sp3", Song(4), true);
   Heard calm = PlayHeard(g, {});
   std::atomic<bool> busy{true};
   std::vector<std::thread> load;
@@ -251,11 +251,10 @@ TEST(Mp3Game, TheMixIsTheSameOnEveryRunHoweverBusyTheMachine) {
       while (busy) x = x + 1;
     });
   }
-  Heard loaded = PlayHeard(g, {});
+  for (int run = 0; run < 2; ++run) EXPECT_TRUE(PlayHeard(g, {}).mix == calm.mix) << run;
   busy = false;
   for (std::thread& t : load) t.join();
   EXPECT_GT(calm.mix.size(), 48000u * 5);
-  EXPECT_TRUE(calm.mix == loaded.mix);
 }
 
 TEST(Mp3Game, ARestartLeavesTheMusicPlaying) {
