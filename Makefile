@@ -9,7 +9,7 @@ FUZZ_SECONDS ?= 600
 FUZZ_CORPUS ?= $(HOME)/.cache/piko-fuzz
 FUZZ_PARALLEL ?= 1
 
-.PHONY: all deps build run test check check-build fuzz fuzz-seeds tsan tsan-audio bench clean
+.PHONY: all deps build run test check check-build fuzz fuzz-seeds tsan bench clean
 
 all: build
 
@@ -56,18 +56,9 @@ fuzz-seeds: build
 	cmake --build $(BUILD) -j $(JOBS) --target piko_fuzz_seeds
 	./$(BUILD)/piko_fuzz_seeds . $(BUILD)
 
-# The audio threads (a device thread rendering while the main thread drives
-# the devices) under ThreadSanitizer.
-TSAN_AUDIO_SOURCES = tests/platform/mixer_thread_test.cpp $(wildcard src/platform/audio_*.cpp src/platform/mci*.cpp) \
-  src/platform/midi.cpp src/platform/files.cpp src/base/sjis.cpp
-tsan-audio: build
-	clang++-14 -std=c++20 -O1 -g -fsanitize=thread -Isrc -I$(BUILD)/generated -DPIKO_SOURCE_DIR=\"$(CURDIR)\" \
-	  $(TSAN_AUDIO_SOURCES) $$(pkg-config --cflags --libs libavformat libavcodec libavutil libswresample fluidsynth) \
-	  -lgtest -lgtest_main -lpthread -o $(BUILD)/audio_tsan
-	./$(BUILD)/audio_tsan
-# The tests of the threads (the MP3 stream thread and the wave-out device)
-# under ThreadSanitizer.
-tsan: deps tsan-audio
+# The tests of the threads (the MP3 stream thread, the wave-out device and
+# the mixer) under ThreadSanitizer; only what they need is built.
+tsan: deps
 	CC=clang-14 CXX=clang++-14 cmake -S . -B $(TSAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPIKO_TSAN=ON
 	cmake --build $(TSAN_BUILD) -j $(JOBS) --target piko_thread_tests
 	TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" ./$(TSAN_BUILD)/piko_thread_tests

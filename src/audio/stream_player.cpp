@@ -1,5 +1,6 @@
 #include "audio/stream_player.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 
@@ -195,6 +196,14 @@ int StreamPlayer::state() {
   return state_.load(std::memory_order_acquire);
 }
 
+int StreamPlayer::InputFrameBytes() const {
+  // Above the refill threshold the buffer must hold the largest frame the
+  // stream may switch to; a constant-bitrate stream keeps 12 of its frames
+  // unless the table allows frames over 11 times its first.
+  const int f = output_.max_frame_bytes;
+  return std::max(f, (output_.largest_frame_bytes - 1 + 10) / 11);
+}
+
 void StreamPlayer::JoinThread() {
   if (thread_.joinable()) thread_.join();
 }
@@ -205,7 +214,7 @@ int StreamPlayer::play() {
   if (fseeko(file_, data_start_, SEEK_SET) != 0) return 0;
   if (!mpeg::start(*decoder_, header_)) return 0;
   output_ = decoder_->output;
-  const int f = output_.max_frame_bytes, p = output_.pcm_bytes;
+  const int f = InputFrameBytes(), p = output_.pcm_bytes;
   input_size_ = 12 * f;
   refill_threshold_ = 11 * f;
   pcm_size_ = 8 * p;
@@ -213,6 +222,7 @@ int StreamPlayer::play() {
   if (input_.size() < static_cast<size_t>(input_size_)) input_.resize(input_size_);
   if (pcm_.size() * 2 < static_cast<size_t>(pcm_size_)) pcm_.resize(pcm_size_ / 2);
   read_pos_ = available_ = write_pos_ = filled_ = 0;
+  sink_fed_ = false;
   bytes_consumed_ = 0;
   last_seconds_ = -1;
   SinkFormat format{output_.channels, output_.bits_per_sample, output_.output_rate, pcm_size_};
@@ -308,7 +318,10 @@ int StreamPlayer::Flush() {
   for (;;) {
     int r = sink_->write(reinterpret_cast<const uint8_t*>(pcm_.data()), filled_);
     if (r != kSinkInterrupted) {
-      if (r == 1) write_pos_ = filled_ = 0;
+      if (r == 1) {
+        write_pos_ = filled_ = 0;
+        sink_fed_ = true;
+      }
       return r;
     }
     HandleRequests();
@@ -339,7 +352,9 @@ void StreamPlayer::RunStream() {
         refill_threshold_ = flush_threshold_ = 0;
       }
       available_ += static_cast<int>(n);
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      // The pause gives the CPU back while queued sound plays; before the
+      // first block is queued it would only delay the music's start.
+      if (sink_fed_) std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     mpeg::FrameResult fr = mpeg::DecodeFrame(*decoder_, in + read_pos_, available_, pcm_.data() + write_pos_ / 2);
     if (fr.consumed == 0 || fr.consumed > available_) break;
@@ -396,7 +411,8 @@ void StreamPlayer::SeekTo(int seconds) {
   bytes_consumed_ = walked;
   Report(2, per_second > 0 ? static_cast<int>(walked / per_second) : 0);
   read_pos_ = available_ = write_pos_ = filled_ = 0;
-  refill_threshold_ = 11 * f;
+  sink_fed_ = false;
+  refill_threshold_ = 11 * InputFrameBytes();
   flush_threshold_ = 7 * output_.pcm_bytes;
   mpeg::Reset(*decoder_);
 }

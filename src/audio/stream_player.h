@@ -95,7 +95,7 @@ class WaveOutSink : public PcmSink {
 
  private:
   std::unique_ptr<WaveOut> device_;
-  bool open_ = false;
+  std::atomic<bool> open_{false};  // set_volume may come from the main thread
   int next_ = 0;
   WaveBuffer headers_[kBuffers];
   std::vector<uint8_t> memory_[kBuffers];
@@ -147,6 +147,8 @@ class StreamPlayer : public MusicPlayer {
   int Flush();
   void Finish(bool reset_sink);
   void SeekTo(int seconds);
+  // F of the input buffer's sizes.
+  int InputFrameBytes() const;
   void JoinThread();
   void Report(int code, int value) {
     if (callback_) callback_(code, value, user_);
@@ -171,6 +173,7 @@ class StreamPlayer : public MusicPlayer {
   std::vector<int16_t> pcm_;
   int pcm_size_ = 0, write_pos_ = 0, filled_ = 0, flush_threshold_ = 0;
   int last_seconds_ = -1;
+  bool sink_fed_ = false;  // a block has been queued since play or seek
 
   // The stream thread's request queue; it lives as long as the player.
   std::mutex queue_mutex_;

@@ -33,7 +33,13 @@ class BufferedWaveOut::Tap : public MixerSource {
       size_t got = device_->Read(chunk, want);
       for (size_t i = 0; i < got * channels_; ++i) out[done * channels_ + i] = chunk[i] * (1.0f / 32768.0f);
       done += got;
-      if (got < want) break;
+      if (got < want) {
+        // Closed while this read waited: the source ends here, in the same
+        // read, so where the sound stops never depends on which thread
+        // reaches the tap first.
+        if (!device_->IsOpen()) device_ = nullptr;
+        break;
+      }
     }
     return done;
   }

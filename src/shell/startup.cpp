@@ -121,6 +121,7 @@ int StartUp(Game& g) {
 int RunMessageLoop(Game& g) {
   InputEvent event;
   while (!g.shell.quit_requested) {
+    if (HandleTypingSoundDone(g)) continue;  // posted messages come before input
     if (g.platform->window().PeekEvent(&event)) {
       if (event.type == InputEvent::Type::kQuit) break;
       if (g.shell.waits[Wait::kTextInput] && HandleTextInputEvent(g, event)) continue;

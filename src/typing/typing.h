@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,11 +18,16 @@ inline constexpr int kTypingTextBytes = 256;
 enum class TypingStyle : uint8_t { kRomaji, kKana };
 
 // A key or miss sound: the file and, unless memory was short, its image.
+// A playing sound holds its image, so loading another never frees bytes the
+// device still reads.
 struct TypingSound {
   char file[kTypingTextBytes] = {};
   bool set = false;
-  std::vector<uint8_t> image;
+  std::shared_ptr<const std::vector<uint8_t>> image;
 };
+
+// The memory wave player's device and the buffers it plays (typing_sound.cpp).
+struct TypingWavePlayer;
 
 struct TypingState {
   char typing_face[kTypingFaceBytes] = {};
@@ -35,7 +41,8 @@ struct TypingState {
   uint32_t start_tick = 0;
   TypingSound key_sound;
   TypingSound miss_sound;
-  bool memory_short = false;  // both sounds then play from their files
+  bool memory_short = false;                      // both sounds then play from their files
+  std::shared_ptr<TypingWavePlayer> wave_player;  // made at the first sound
   // The panel.
   int font = -1;
   int panel_x = 0;
@@ -52,6 +59,16 @@ void DrawTypingGame(Game& g);  // ComposeFrame, while the exercise runs
 // The time limit has passed while the exercise runs.
 void TypingTimeLimitTick(Game& g);
 void FreeTypingSounds(Game& g);
+
+// The memory wave player: a RIFF WAVE image through the wave-out device,
+// cutting off the sound before it.
+void PlayWaveImage(Game& g, const std::shared_ptr<const std::vector<uint8_t>>& image);
+// The message the device's done-callback posts (0x800A): frees one played
+// buffer and closes the device once nothing is queued. False when none is
+// waiting. The message loop takes these before input.
+bool HandleTypingSoundDone(Game& g);
+// Stops and closes the device and frees its buffers (shutdown).
+void CloseTypingWavePlayer(Game& g);
 
 // The keys that type a hiragana text in a style; false when the text holds
 // anything else (kanji, katakana other than "ヴ", single-byte characters).

@@ -119,10 +119,11 @@ void LoadSound(Game& g, Args& args, TypingSound& sound) {
   if (std::fseek(f, 0, SEEK_END) == 0) size = std::ftell(f);
   std::rewind(f);
   sound.set = true;
-  sound.image.clear();
+  sound.image.reset();
   if (size >= 0 && size <= kMaxSoundImageBytes) {
-    sound.image.resize(static_cast<size_t>(size));
-    sound.image.resize(std::fread(sound.image.data(), 1, sound.image.size(), f));
+    auto image = std::make_shared<std::vector<uint8_t>>(static_cast<size_t>(size));
+    image->resize(std::fread(image->data(), 1, image->size(), f));
+    sound.image = std::move(image);
   }
   std::fclose(f);
   if (size < 0 || size > kMaxSoundImageBytes) {
@@ -131,15 +132,12 @@ void LoadSound(Game& g, Args& args, TypingSound& sound) {
   }
 }
 
-// The memory wave player: the image's RIFF WAVE data through the wave-out
-// device, cutting off the sound before. The device is not in this build
-// yet; until it is, these sounds stay silent.
-void PlayWaveImage(Game&, const std::vector<uint8_t>&) {}
-
 // The key and miss sounds play from their images, or from their files
-// through the simple wave player when memory was short.
+// through the simple wave player when memory was short. A sound without an
+// image (memory was short when it was loaded, not for the last one) plays
+// from its file too rather than from nothing.
 void PlayTypingSound(Game& g, const TypingSound& sound) {
-  if (g.typing.memory_short) {
+  if (g.typing.memory_short || !sound.image) {
     g.platform->Audio().PlaySound(sound.file, kSndAsync);
   } else {
     PlayWaveImage(g, sound.image);
@@ -295,8 +293,9 @@ void TypingTimeLimitTick(Game& g) {
 
 void FreeTypingSounds(Game& g) {
   TypingState& t = g.typing;
-  t.key_sound.image = {};
-  t.miss_sound.image = {};
+  CloseTypingWavePlayer(g);
+  t.key_sound.image.reset();
+  t.miss_sound.image.reset();
   if (t.font > kDefaultFont) g.platform->Text().DeleteFont(t.font);
   t.font = -1;
 }

@@ -16,7 +16,6 @@ namespace {
 using SoundSettings = testing::GameTest;
 using SoundLoop = testing::GameTest;
 
-using testing::Sjis;
 
 TEST_F(SoundSettings, BackScreenBeepWords) {
   const struct {
@@ -42,7 +41,6 @@ TEST_F(SoundLoop, HoverSoundInterruptsItUntilItEnds) {
   std::string sounds = std::string(PIKO_SOURCE_DIR) + "/tests/games/sound/game/se/";
   WriteFile("loop.sw1", testing::ReadFileText(sounds + "loop.wav"));
   WriteFile("hover.sw1", testing::ReadFileText(sounds + "ping.wav"));  // 300 ms
-  NewGame();
   ASSERT_TRUE(Load("＃音ループ\nloop\n＃クリック待ち\n"));
   std::vector<std::string> calls;
   platform().Audio().SetTrace([&](std::string_view line) {

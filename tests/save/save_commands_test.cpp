@@ -248,8 +248,8 @@ TEST_F(SaveCommands, DeclarationsAreRefusedAfterASaveOrALoad) {
     EXPECT_NE(
         std::find(messages.begin(), messages.end(), "「＃変数宣言（文字）」は「＃セーブ・ロード」の前にしてください"),
         messages.end());
-    EXPECT_EQ(find_numeric(g(), Sjis("後")), -1);
-    EXPECT_EQ(find_string(g(), Sjis("名")), -1);
+    EXPECT_EQ(Value("後"), kUndeclared);
+    EXPECT_EQ(Text("名"), "<undeclared>");
     std::filesystem::remove(folder() + "/save1");
   }
 }

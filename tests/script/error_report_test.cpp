@@ -80,8 +80,8 @@ TEST_F(ErrorReport, EveryTextAtItsPlace) {
   EXPECT_EQ(back.At(619, 460), 0xF800);
   EXPECT_EQ(platform().presents, 1);
   EXPECT_EQ(platform().beeps, 1);
-  EXPECT_EQ(g.shell.waits[Wait::kErrorPause], 1);
-  EXPECT_EQ(g.shell.waits[Wait::kClick], 1);
+  EXPECT_TRUE(Waiting(Wait::kErrorPause));
+  EXPECT_TRUE(Waiting(Wait::kClick));
 }
 
 TEST_F(ErrorReport, SilencedReportsDrawAndSetNothing) {
@@ -92,8 +92,8 @@ TEST_F(ErrorReport, SilencedReportsDrawAndSetNothing) {
   EXPECT_TRUE(Errors().empty());
   EXPECT_EQ(g.gfx.back_buffer.At(0, 0), 0);
   EXPECT_EQ(platform().beeps, 0);
-  EXPECT_EQ(g.shell.waits[Wait::kErrorPause], 0);
-  EXPECT_EQ(g.shell.waits[Wait::kClick], 0);
+  EXPECT_FALSE(Waiting(Wait::kErrorPause));
+  EXPECT_FALSE(Waiting(Wait::kClick));
 }
 
 TEST_F(ErrorReport, WithoutABackBufferNoPauseFollows) {
@@ -103,8 +103,8 @@ TEST_F(ErrorReport, WithoutABackBufferNoPauseFollows) {
   EXPECT_EQ(Errors().size(), 1u);  // still told on the text channel
   EXPECT_TRUE(text.calls.empty());
   EXPECT_EQ(platform().beeps, 0);
-  EXPECT_EQ(g.shell.waits[Wait::kErrorPause], 0);
-  EXPECT_EQ(g.shell.waits[Wait::kClick], 0);
+  EXPECT_FALSE(Waiting(Wait::kErrorPause));
+  EXPECT_FALSE(Waiting(Wait::kClick));
 }
 
 TEST_F(ErrorReport, LongPathsAndTheLastReportStays) {

@@ -37,7 +37,6 @@ TEST_F(Labels, MissingLabelIsReportedAndPlayGoesOn) {
 TEST_F(SubScenarios, CallAndReturnAfterTheArguments) {
   WriteScenario("sub\\b.st1", "");  // never found: the path below is sub/b.st1
   WriteScenario("sub/b.st1", "// in b\n＃ラベル\n途中\n// from the label");
-  NewGame();
   ASSERT_TRUE(Load("＃シナリオのパス\nsub\\\n＃別シナリオ ラベル\nb\n途中\n// back in start"));
   RunLines(3);
   EXPECT_EQ(g().script.call_depth, 1);
@@ -53,7 +52,6 @@ TEST_F(SubScenarios, CallAndReturnAfterTheArguments) {
 
 TEST_F(SubScenarios, CallingAScenarioOnTheStackReturnsToItsLevel) {
   WriteScenario("b.st1", "// b\n＃別シナリオ\nstart");
-  NewGame();
   ASSERT_TRUE(Load("// a\n＃別シナリオ\nb"));
   g().shell.stop_at_scenario_end = 1;
   RunLines(4);
@@ -65,7 +63,6 @@ TEST_F(SubScenarios, CallingAScenarioOnTheStackReturnsToItsLevel) {
 
 TEST_F(SubScenarios, AFileOutsideThePathIsFoundOnTheStackByItsName) {
   WriteScenario("b.st1", "＃シナリオのパス\nelsewhere\\\n＃別シナリオ\nstart\n// never");
-  NewGame();
   ASSERT_TRUE(Load("// a\n＃別シナリオ\nb"));
   RunLines(5);
   EXPECT_TRUE(Errors().empty());
@@ -75,7 +72,6 @@ TEST_F(SubScenarios, AFileOutsideThePathIsFoundOnTheStackByItsName) {
 
 TEST_F(SubScenarios, DepthLimitAndMissingFiles) {
   WriteScenario("b.st1", "// b");
-  NewGame();
   ASSERT_TRUE(Load("＃別シナリオ\nb\n＃別シナリオ\nb\n＃別シナリオ\nnone\n// after"));
   g().script.call_depth = 1000;  // levels 1 to 1000 hold other names
   RunLines(1);
@@ -103,7 +99,6 @@ TEST_F(SubScenarios, DepthLimitAndMissingFiles) {
 
 TEST_F(SubScenarios, LabelMissingInTheCalledScenarioStartsAtItsTop) {
   WriteScenario("b.st1", "// top of b");
-  NewGame();
   ASSERT_TRUE(Load("＃別シナリオ ラベル\nb\nない"));
   RunLines(1);
   ASSERT_EQ(Errors().size(), 1u);
@@ -115,7 +110,6 @@ TEST_F(SubScenarios, LabelMissingInTheCalledScenarioStartsAtItsTop) {
 
 TEST_F(RightClickScenario, RunsFromAClickWaitAndResumesAfterIt) {
   WriteScenario("menu.st1", "// menu");
-  NewGame();
   ASSERT_TRUE(Load("＃右クリックシナリオ\nmenu\n＃右クリックシナリオ\nnone\n＃クリック待ち\n// after the wait"));
   RunLines(2);
   ASSERT_EQ(Errors().size(), 1u);

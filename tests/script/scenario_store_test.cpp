@@ -121,32 +121,27 @@ TEST_F(ScenarioLoader, NormalisesChoiceTargetsAndBlockEnds) {
   EXPECT_EQ(Line(8), "＃");
 }
 
-TEST_F(ChoiceBlockCheck, ReportsTheFirstSurplusBlockEnd) {
-  ASSERT_TRUE(Load("＃選択\n＃＃＃＃\n＃＃＃＃\n＃＃＃＃"));
-  CheckChoiceBlocks(g());
-  ASSERT_EQ(Errors().size(), 1u);
-  EXPECT_EQ(Errors()[0].message, "「＃＃＃＃」が多いか位置が違います。");
-  EXPECT_EQ(Errors()[0].detail, "3 行目の「＃＃＃＃」をチェックしてください");
-  EXPECT_EQ(g().shell.block_check_done, 1);
-}
-
-TEST_F(ChoiceBlockCheck, CountsOnlyTheLinesThatOpenBlocks) {
-  ASSERT_TRUE(
-      Load("＃選択位置\n＃選択枠\n＃選択フォント\n＃選択反転色\n"  // settings: no block
-           "＃選択裏画面\n＃分岐範囲\n＃分岐最大\n＃分岐文字\n＃選択 はい\n"
-           "＃＃＃＃\n＃＃＃＃\n＃＃＃＃"));
-  CheckChoiceBlocks(g());
-  ASSERT_EQ(Errors().size(), 1u);
-  EXPECT_EQ(Errors()[0].message, "「＃＃＃＃」が 2 個 足りません");
-  EXPECT_EQ(Errors()[0].detail, "シナリオを再チェックしてください");
-  EXPECT_EQ(Errors()[0].line, 1);
-}
-
-TEST_F(ChoiceBlockCheck, BalancedScenarioIsQuiet) {
-  ASSERT_TRUE(Load("＃選択\nはい\nいいえ\n\n＃1\na\n＃2\n＃分岐範囲\n＃＃＃＃\n＃＃＃＃"));
-  CheckChoiceBlocks(g());
-  EXPECT_TRUE(Errors().empty());
-  EXPECT_EQ(g().shell.block_check_done, 0);
+TEST_F(ChoiceBlockCheck, CountsTheLinesThatOpenBlocksAgainstTheirEnds) {
+  const struct {
+    const char* script;
+    const char* report;
+    int checked;  // block_check_done afterwards
+  } cases[] = {
+      {"＃選択\n＃＃＃＃\n＃＃＃＃\n＃＃＃＃",
+       "1: 「＃＃＃＃」が多いか位置が違います。 | 3 行目の「＃＃＃＃」をチェックしてください\n", 1},
+      {"＃選択位置\n＃選択枠\n＃選択フォント\n＃選択反転色\n"  // settings: no block
+       "＃選択裏画面\n＃分岐範囲\n＃分岐最大\n＃分岐文字\n＃選択 はい\n"
+       "＃＃＃＃\n＃＃＃＃\n＃＃＃＃",
+       "1: 「＃＃＃＃」が 2 個 足りません | シナリオを再チェックしてください\n", 1},
+      {"＃選択\nはい\nいいえ\n\n＃1\na\n＃2\n＃分岐範囲\n＃＃＃＃\n＃＃＃＃", "", 0},
+  };
+  for (const auto& c : cases) {
+    NewGame();
+    ASSERT_TRUE(Load(c.script));
+    CheckChoiceBlocks(g());
+    EXPECT_EQ(ErrorLines(), c.report) << c.script;
+    EXPECT_EQ(g().shell.block_check_done, c.checked) << c.script;
+  }
 }
 
 }  // namespace

@@ -22,15 +22,15 @@ TEST_F(WindowInput, AClickDuringAnErrorReportOnlyDismissesIt) {
     sh.waits[Wait::kErrorPause] = 1;
     sh.waits[Wait::kClick] = 1;
     Send(e);
-    EXPECT_EQ(sh.waits[Wait::kErrorPause], 0);
-    EXPECT_EQ(sh.waits[Wait::kClick], 0);
-    EXPECT_EQ(sh.waits[Wait::kPictureScrollClick], 1);  // the scroll was not ended
-    EXPECT_EQ(sh.waits[Wait::kChoiceMenu], 1);          // nor a choice taken
+    EXPECT_FALSE(Waiting(Wait::kErrorPause));
+    EXPECT_FALSE(Waiting(Wait::kClick));
+    EXPECT_TRUE(Waiting(Wait::kPictureScrollClick));  // the scroll was not ended
+    EXPECT_TRUE(Waiting(Wait::kChoiceMenu));          // nor a choice taken
     EXPECT_EQ(g().script.line_pos, 7);
     EXPECT_EQ(sh.restart_notice, 1);  // no general release either
   }
   Click(5, 5);  // the next click is the scroll's
-  EXPECT_EQ(sh.waits[Wait::kPictureScrollClick], 0);
+  EXPECT_FALSE(Waiting(Wait::kPictureScrollClick));
 }
 
 TEST_F(WindowInput, EnterWithAChoiceOpenAndNothingSelectedOnlyReleasesTheClickWait) {
@@ -40,8 +40,8 @@ TEST_F(WindowInput, EnterWithAChoiceOpenAndNothingSelectedOnlyReleasesTheClickWa
   g().choice.selected_choice = 0;
   g().script.line_pos = 3;
   Press(Key::kEnter);
-  EXPECT_EQ(sh.waits[Wait::kClick], 0);
-  EXPECT_EQ(sh.waits[Wait::kChoiceMenu], 1);
+  EXPECT_FALSE(Waiting(Wait::kClick));
+  EXPECT_TRUE(Waiting(Wait::kChoiceMenu));
   EXPECT_EQ(g().script.line_pos, 3);
   EXPECT_TRUE(AnyWaitFlag(g()));  // the game still waits
 }
@@ -90,10 +90,10 @@ TEST_F(WindowInput, WaitsThatOnlyTheirOwnInputEnds) {
     sh.waits[Wait::kClick] = 1;
     sh.restart_notice = 1;
     Send(c.event);
-    EXPECT_EQ(sh.waits[Wait::kClick], c.released ? 0 : 1) << c.name;
+    EXPECT_EQ(Waiting(Wait::kClick), !c.released) << c.name;
     EXPECT_EQ(sh.restart_notice, c.released ? 0 : 1) << c.name;
     if (c.released) {
-      EXPECT_EQ(sh.waits[c.flag], 0) << c.name;
+      EXPECT_FALSE(Waiting(c.flag)) << c.name;
     }
   }
 }

@@ -150,8 +150,10 @@ class GameTest : public ::testing::Test {
   // Ticks until the game waits for the player (a click wait, a report, the
   // one-character display) or quits; returns the lines run.
   int RunToClick(int limit = 10000);
+  // One animation tick of the one-character display; true while it runs.
+  bool AnimationTick();
   bool Waiting(Wait wait) const { return game_->shell.waits[wait]; }
-  void Advance(uint32_t ms) { platform_->now += ms; }
+  void Advance(uint32_t ms) { platform_->now += ms; }  // the virtual clock
 
   // ---- Input, as the window procedure receives it ----
   void Send(const InputEvent& event);
@@ -182,9 +184,6 @@ class GameTest : public ::testing::Test {
   uint16_t ScreenPixel(int x, int y) { return Screen().At(x, y); }
   uint16_t Px(uint32_t rgb) const;  // 0xRRGGBB in the display's format
   uint16_t Px(int r, int g, int b) const;
-  // One animation tick of the one-character display; true while it runs.
-  bool AnimationTick();
-
   // Pixels of one value on a surface: the rows [first, last] that hold one
   // within columns [x0, x1) ({-1, -1}: none), the columns likewise, and
   // how many lie in a rectangle.

@@ -227,7 +227,7 @@ TEST_F(OneCharacter, AContinuedRowHoldsTheLineCounterUntilItIsWhole) {
   EXPECT_GT(Count(s, Px(0, 0, 255), 0, 10, 640, 48), 50);
   RunToClick();
   ASSERT_EQ(Waiting(Wait::kCharDisplay), true);
-  EXPECT_EQ(Executed().back(), "start.st1:6: 次の行");
+  EXPECT_EQ(LastExecuted(), "start.st1:6: 次の行");
 }
 
 // ---- Narration ----

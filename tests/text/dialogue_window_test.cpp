@@ -96,7 +96,6 @@ TEST_F(DialogueWindow, TextShowsOnlyInsideTheWindowAndTheFrameAroundIt) {
 }
 
 TEST_F(DialogueWindow, HiddenByTheCommandOrByThePlayerInTextBoxMode) {
-  NewGame();
   PlayOver("＃セリフ\nあ\n\n＃セリフオフ\n", true);
   EXPECT_EQ(Screen().At(600, 450), Px(255, 255, 255));
 

@@ -40,16 +40,19 @@ TEST(Pack, FoldersRoundTrip) {
   folder.Write("src/piko.ini", "＃ゲーム名\nテスト\n");
   folder.Write("src/絵/bg.jpg", "\xFF\xD8jpeg");
   folder.Write("src/other.dat", "raw");
+  folder.Write("src/音楽/song.mp3", std::string("\xFF\xFB\x90\x00\x55", 5));
   PackOutcome packed = PackFolder(folder.path() + "/src", folder.path() + "/game");
   ASSERT_EQ(packed.exit_code, 0) << Join(packed.errors);
-  EXPECT_EQ(packed.summary,
-            "packed 1 scenario, 1 picture (0 converted), 1 text file and 1 other file into " + folder.path() + "/game");
+  EXPECT_EQ(packed.summary, "packed 1 scenario, 1 picture (0 converted), 1 text file and 2 other files into " +
+                                folder.path() + "/game");
+  // MP3 files take the four-byte mask 0x4D2A6B17, low byte first.
+  EXPECT_EQ(ReadFileText(folder.path() + "/game/音楽/song.sp3"), std::string("\xE8\x90\xBA\x4D\x42", 5));
   EXPECT_EQ(ReadFileText(folder.path() + "/game/piko.ini"), testing::Sjis("＃ゲーム名\r\nテスト\r\n"));
   EXPECT_EQ(ReadFileText(folder.path() + "/game/絵/bg.sj1"), std::string("\x18\x3F\x8D\x97\x82\x80", 6));
   EXPECT_EQ(ReadFileText(folder.path() + "/game/other.dat"), "raw");
   std::string error;
   ASSERT_TRUE(UnpackFolder(folder.path() + "/game", folder.path() + "/back", &error)) << error;
-  for (const char* name : {"start.scn", "piko.ini", "絵/bg.jpg", "other.dat"}) {
+  for (const char* name : {"start.scn", "piko.ini", "絵/bg.jpg", "other.dat", "音楽/song.mp3"}) {
     EXPECT_EQ(ReadFileText(folder.path() + "/back/" + name), ReadFileText(folder.path() + "/src/" + name)) << name;
   }
 }

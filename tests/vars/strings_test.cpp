@@ -79,7 +79,7 @@ TEST_F(Substitution, FaultsAreReportedAndNothingIsDrawn) {
       {"”（ｘ）”", "該当する文字変数が宣言されていません", "ｘ"},
       {"”（点数）”", "該当する文字変数が宣言されていません", "点数"},
   };
-  std::string line = Utf8(LineAt(g(), g().script.line_pos));
+  std::string line = Line(g().script.line_pos);
   for (const auto& c : cases) {
     EXPECT_EQ(Substitute(c.text), "<refused>") << c.text;
     ASSERT_EQ(Errors().size(), ++reports) << c.text;
@@ -165,7 +165,7 @@ TEST_F(StringVariables, FiveHundredAndNoMore) {
   EXPECT_EQ(Errors()[1].message, "シナリオ上のミスです。");  // the block has ended
   EXPECT_EQ(g().vars.string_count, 500);
   EXPECT_EQ(find_string(g(), "s499"), 499);
-  EXPECT_EQ(find_string(g(), "s500"), -1);
+  EXPECT_EQ(Text("s500"), "<undeclared>");
 }
 
 TEST_F(StringVariables, NumericAndStringNamesAreSeparate) {

@@ -64,8 +64,7 @@ int GetMainDataStart(const Header& header) {
 // same stream.
 int FindFreeFormatSlot(const Header& header, const uint8_t* bytes, size_t length) {
   for (size_t i = 21; i + 4 <= length; ++i) {
-    if (bytes[i] == 0xFF && (bytes[i + 1] & 0xFE) == (bytes[1] & 0xFE) &&
-        (bytes[i + 2] & 0xFC) == (bytes[2] & 0xFC)) {
+    if (bytes[i] == 0xFF && (bytes[i + 1] & 0xFE) == (bytes[1] & 0xFE) && (bytes[i + 2] & 0xFC) == (bytes[2] & 0xFC)) {
       return static_cast<int>(i) - GetPaddingBytes(header);
     }
   }
@@ -123,10 +122,14 @@ int GetOutputParams(const Decoder& decoder, const Header& header, OutputParams* 
   out.output_rate = header.sample_rate;
   if (header.bitrate == 0) {
     out.frame_bytes = 0;
-    out.max_frame_bytes = kMaxFrameBytes;
+    out.max_frame_bytes = out.largest_frame_bytes = kMaxFrameBytes;
   } else {
     out.frame_bytes = ComputeFrameBytes(header);
     out.max_frame_bytes = out.frame_bytes + (header.layer == 3 ? 4 : 1);
+    // A variable-bitrate stream may go up to the last index of the table.
+    Header largest = header;
+    largest.bitrate = kBitrates[header.version][header.layer][14];
+    out.largest_frame_bytes = ComputeFrameBytes(largest) + (header.layer == 3 ? 4 : 1);
   }
   out.pcm_bytes = GetSamplesPerFrame(header) * out.channels * 2;
   *output = out;
@@ -162,8 +165,8 @@ FrameResult DecodeFrame(Decoder& decoder, const uint8_t* bytes, size_t length, i
   Header frame;
   if (!decoder.started || !ReadHeader(bytes, length, &frame)) return result;
   Header& stream = decoder.header;
-  if (frame.version != stream.version || frame.layer != stream.layer ||
-      frame.sampling_index != stream.sampling_index || frame.bitrate_index == 15) {
+  if (frame.version != stream.version || frame.layer != stream.layer || frame.sampling_index != stream.sampling_index ||
+      frame.bitrate_index == 15) {
     return result;
   }
   int frame_bytes;

@@ -25,29 +25,30 @@ inline constexpr int kSlotFloats = 68;
 
 // The fields of a frame header.
 struct Header {
-  int version = 0;         // 1 = MPEG-1, 0 = MPEG-2 low sampling rates
-  int layer = 0;           // header code: 3 = Layer I, 2 = Layer II, 1 = Layer III
-  int protection = 0;      // the header bit: 0 means a CRC follows
+  int version = 0;     // 1 = MPEG-1, 0 = MPEG-2 low sampling rates
+  int layer = 0;       // header code: 3 = Layer I, 2 = Layer II, 1 = Layer III
+  int protection = 0;  // the header bit: 0 means a CRC follows
   int bitrate_index = 0;
   int sampling_index = 0;
   int padding = 0;
   int private_bit = 0;
-  int mode = 0;            // 0 stereo, 1 joint stereo, 2 dual channel, 3 single channel
+  int mode = 0;  // 0 stereo, 1 joint stereo, 2 dual channel, 3 single channel
   int mode_extension = 0;
   int copyright = 0;
   int original = 0;
   int emphasis = 0;
-  int bitrate = 0;         // kbit/s, 0 for free format and index 15
-  int sample_rate = 0;     // Hz, 0 for index 3
+  int bitrate = 0;      // kbit/s, 0 for free format and index 15
+  int sample_rate = 0;  // Hz, 0 for index 3
 };
 
 struct OutputParams {
   int channels = 0;
   int bits_per_sample = 0;
   int output_rate = 0;
-  int frame_bytes = 0;      // without the padding slot
-  int max_frame_bytes = 0;  // with the padding slot
-  int pcm_bytes = 0;        // PCM bytes of one frame
+  int frame_bytes = 0;          // without the padding slot
+  int max_frame_bytes = 0;      // with the padding slot
+  int largest_frame_bytes = 0;  // of any bitrate at this layer, version and rate
+  int pcm_bytes = 0;            // PCM bytes of one frame
 };
 
 struct Options {

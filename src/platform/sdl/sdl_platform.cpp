@@ -16,6 +16,7 @@
 
 #include "base/sjis.h"
 #include "platform/bitmap.h"
+#include "platform/edit_box.h"
 #include "platform/process.h"
 #include "platform/screen_mapping.h"
 
@@ -196,10 +197,7 @@ class SdlPlatform : public SdlBackend, public Clock, public Window, public Dialo
 
   void OpenTextInputBox(int x, int y, int width, int height, int limit_bytes) override {
     box_ = {x, y, width, height};
-    box_limit_ = limit_bytes;
-    box_text_.clear();
-    box_caret_ = 0;
-    box_composition_.clear();
+    box_edit_.Open(limit_bytes);
     box_open_ = true;
     SDL_Rect area = WindowRect(box_);
     SDL_SetTextInputRect(&area);
@@ -416,14 +414,15 @@ class SdlPlatform : public SdlBackend, public Clock, public Window, public Dialo
     if (box_open_) {
       switch (e.type) {
         case SDL_TEXTINPUT:
-          InsertIntoBox(e.text.text);
+          box_edit_.Insert(e.text.text);
+          if (renderer_) Redraw();
           return false;
         case SDL_TEXTEDITING:
-          box_composition_ = e.edit.text;
+          box_edit_.Compose(e.edit.text);
           if (renderer_) Redraw();
           return false;
         case SDL_KEYDOWN:
-          if (e.key.keysym.sym != SDLK_F11 && !(e.key.keysym.mod & KMOD_ALT)) return EditBox(e.key, out);
+          if (e.key.keysym.sym != SDLK_F11 && !(e.key.keysym.mod & KMOD_ALT)) return TakeBoxKey(e.key, out);
           break;
         default:
           break;
@@ -546,76 +545,30 @@ class SdlPlatform : public SdlBackend, public Clock, public Window, public Dialo
     return {p.x + r.x * p.w / kWidth, p.y + r.y * p.h / kHeight, r.w * p.w / kWidth, r.h * p.h / kHeight};
   }
 
-  size_t NextCharacter(size_t i) const {
-    if (i >= box_text_.size()) return box_text_.size();
-    return std::min(box_text_.size(), i + (IsLeadByte(static_cast<unsigned char>(box_text_[i])) ? 2 : 1));
-  }
-  size_t PreviousCharacter(size_t i) const {
-    size_t at = 0;
-    for (size_t next = NextCharacter(0); next < i; next = NextCharacter(next)) at = next;
-    return i == 0 ? 0 : at;
-  }
-
-  // Typed or pasted text goes in at the caret while it fits the limit, as
-  // the edit control counts it: in CP932 bytes.
-  void InsertIntoBox(const char* utf8) {
-    std::string sjis = SjisFromUtf8(utf8);
-    for (size_t i = 0; i < sjis.size();) {
-      size_t n = IsLeadByte(static_cast<unsigned char>(sjis[i])) && i + 1 < sjis.size() ? 2 : 1;
-      if (static_cast<unsigned char>(sjis[i]) < 0x20) {
-        i += n;
-        continue;
-      }
-      if (box_limit_ > 0 && box_text_.size() + n > static_cast<size_t>(box_limit_)) break;
-      box_text_.insert(box_caret_, sjis, i, n);
-      box_caret_ += n;
-      i += n;
-    }
-    box_composition_.clear();
-    if (renderer_) Redraw();
-  }
-
   // The keys of the edit box. Enter hands the text to the game; Esc and
   // every other key stay in the box.
-  bool EditBox(const SDL_KeyboardEvent& k, InputEvent* out) {
-    if (!box_composition_.empty()) return false;  // the input method has them
-    switch (k.keysym.sym) {
-      case SDLK_RETURN:
-      case SDLK_KP_ENTER:
-        out->type = InputEvent::Type::kText;
-        out->text = Utf8FromSjis(box_text_);
-        return true;
-      case SDLK_BACKSPACE:
-        if (box_caret_ > 0) {
-          size_t from = PreviousCharacter(box_caret_);
-          box_text_.erase(from, box_caret_ - from);
-          box_caret_ = from;
-        }
-        break;
-      case SDLK_DELETE:
-        box_text_.erase(box_caret_, NextCharacter(box_caret_) - box_caret_);
-        break;
-      case SDLK_LEFT:
-        box_caret_ = PreviousCharacter(box_caret_);
-        break;
-      case SDLK_RIGHT:
-        box_caret_ = NextCharacter(box_caret_);
-        break;
-      case SDLK_HOME:
-        box_caret_ = 0;
-        break;
-      case SDLK_END:
-        box_caret_ = box_text_.size();
-        break;
-      case SDLK_v:
-        if ((k.keysym.mod & KMOD_CTRL) && SDL_HasClipboardText()) {
-          char* clip = SDL_GetClipboardText();
-          InsertIntoBox(clip);
-          SDL_free(clip);
-        }
-        break;
-      default:
-        break;
+  bool TakeBoxKey(const SDL_KeyboardEvent& k, InputEvent* out) {
+    static constexpr struct {
+      SDL_Keycode sym;
+      EditBox::Key key;
+    } kEditKeys[] = {
+        {SDLK_BACKSPACE, EditBox::Key::kBackspace}, {SDLK_DELETE, EditBox::Key::kDelete},
+        {SDLK_LEFT, EditBox::Key::kLeft},           {SDLK_RIGHT, EditBox::Key::kRight},
+        {SDLK_HOME, EditBox::Key::kHome},           {SDLK_END, EditBox::Key::kEnd},
+    };
+    if (box_edit_.composing()) return false;  // the input method has them
+    if (k.keysym.sym == SDLK_RETURN || k.keysym.sym == SDLK_KP_ENTER) {
+      out->type = InputEvent::Type::kText;
+      out->text = Utf8FromSjis(box_edit_.text());
+      return true;
+    }
+    for (const auto& e : kEditKeys) {
+      if (k.keysym.sym == e.sym) box_edit_.Press(e.key);
+    }
+    if (k.keysym.sym == SDLK_v && (k.keysym.mod & KMOD_CTRL) && SDL_HasClipboardText()) {
+      char* clip = SDL_GetClipboardText();
+      box_edit_.Insert(clip);
+      SDL_free(clip);
     }
     if (renderer_) Redraw();
     return false;
@@ -631,13 +584,12 @@ class SdlPlatform : public SdlBackend, public Clock, public Window, public Dialo
     std::fill(box_surface_.pixels.begin(), box_surface_.pixels.end(), white);
     for (int x = 0; x < box_.w; ++x) box_surface_.Row(0)[x] = box_surface_.Row(box_.h - 1)[x] = black;
     for (int y = 0; y < box_.h; ++y) box_surface_.Row(y)[0] = box_surface_.Row(y)[box_.w - 1] = black;
-    std::string composition = SjisFromUtf8(box_composition_);
-    std::string head = box_text_.substr(0, box_caret_) + composition;
-    std::string shown = head + box_text_.substr(box_caret_);
+    size_t composition_from = 0, composition_to = 0;
+    std::string shown = box_edit_.Shown(&composition_from, &composition_to);
     TextRenderer& text = Text();
     int caret_x = 0, cell = 16, composition_x = 0;
-    text.MeasureText(head, kDefaultFont, &caret_x, &cell);
-    text.MeasureText(box_text_.substr(0, box_caret_), kDefaultFont, &composition_x, &cell);
+    text.MeasureText(shown.substr(0, composition_to), kDefaultFont, &caret_x, &cell);
+    text.MeasureText(shown.substr(0, composition_from), kDefaultFont, &composition_x, &cell);
     const int margin = 3;
     int scroll = std::max(0, caret_x - (box_.w - 2 * margin - 1));
     int top = std::max(1, (box_.h - cell) / 2);
@@ -677,10 +629,7 @@ class SdlPlatform : public SdlBackend, public Clock, public Window, public Dialo
   // The text input box.
   bool box_open_ = false;
   SDL_Rect box_{};
-  int box_limit_ = 0;
-  std::string box_text_;  // CP932
-  size_t box_caret_ = 0;
-  std::string box_composition_;  // UTF-8, from the input method
+  piko::EditBox box_edit_;
   Surface box_surface_;
   SDL_Texture* box_texture_ = nullptr;
   bool has_pending_ = false;
