@@ -13,19 +13,8 @@ namespace {
 
 using testing::Sjis;
 
-// Each run is a new run of the player in the one game folder: a file one
-// run writes, the next reads.
 class SaveCommands : public testing::GameTest {
  protected:
-  void NewRun(const std::string& utf8) {
-    NewGame();
-    ASSERT_TRUE(Start(utf8));
-  }
-  void Finish() { ASSERT_TRUE(PlayToEnd()); }
-  void PlayRun(const std::string& utf8) {
-    NewRun(utf8);
-    Finish();
-  }
   std::string Dump() {
     std::string out;
     WriteVariableDump(g(), &out);
@@ -85,7 +74,7 @@ TEST_F(SaveCommands, AReturningLoadGoesOnAfterTheSaveInsideTheSubScenario) {
   NewRun(kStartWithReturn);
   g().script.in_right_click_scenario = 1;
   g().script.right_click_depth = 1;
-  Finish();
+  ASSERT_TRUE(PlayToEnd());
   EXPECT_EQ(FirstError(), "<none>");
   std::vector<std::string> expected = {
       "start.st1:1: ＃変数宣言",

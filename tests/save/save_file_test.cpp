@@ -15,20 +15,7 @@ namespace {
 
 using testing::Sjis;
 
-// Each run is a new run of the player in the one game folder: a file one
-// run writes, the next reads.
-class SaveFile : public testing::GameTest {
- protected:
-  void NewRun(const std::string& utf8) {
-    NewGame();
-    ASSERT_TRUE(Start(utf8));
-  }
-  void Finish() { ASSERT_TRUE(PlayToEnd()); }
-  void PlayRun(const std::string& utf8) {
-    NewRun(utf8);
-    Finish();
-  }
-};
+class SaveFile : public testing::GameTest {};
 
 // CP932 text with CR LF after every line, as a save file holds it.
 std::string SaveText(const std::vector<std::string>& utf8_lines) {
@@ -335,7 +322,7 @@ std::string Masked(std::string bytes) {
 TEST_F(SaveFile, ScrambledSavesRoundTripAndLeaveNoCopies) {
   NewRun(kSaver);
   g().save.scrambled_saves = 1;
-  Finish();
+  ASSERT_TRUE(PlayToEnd());
   ASSERT_EQ(FirstError(), "<none>");
   Lines expected = GoodLines();
   expected[19] = "14";
@@ -346,7 +333,7 @@ TEST_F(SaveFile, ScrambledSavesRoundTripAndLeaveNoCopies) {
   std::filesystem::rename(folder() + "/save1", folder() + "/bad");
   NewRun(Loader(false));
   g().save.scrambled_saves = 1;
-  Finish();
+  ASSERT_TRUE(PlayToEnd());
   EXPECT_EQ(FirstError(), "<none>");
   EXPECT_EQ(Value("点数"), 15);
   EXPECT_EQ(Text("名前"), "太郎");
@@ -357,7 +344,7 @@ TEST_F(SaveFile, AScrambledLoadFailsOnThePlainCopyAndKeepsIt) {
   WriteFile("bad", Masked(WithLines([](Lines& l) { l.pop_back(); })));
   NewRun(Loader(false));
   g().save.scrambled_saves = 1;
-  Finish();
+  ASSERT_TRUE(PlayToEnd());
   ASSERT_EQ(Errors().size(), 1u);
   EXPECT_EQ(Errors()[0].message, "フッター が破壊されています");
   EXPECT_EQ(Errors()[0].detail, PathOf("LOD_D_DMY"));
@@ -368,7 +355,7 @@ TEST_F(SaveFile, AStaleLoadCopyNeverStandsInForAMissingSave) {
   WriteFile("LOD_D_DMY", SaveText(GoodLines()));
   NewRun(Loader(false));
   g().save.scrambled_saves = 1;
-  Finish();
+  ASSERT_TRUE(PlayToEnd());
   ASSERT_EQ(Errors().size(), 1u);
   EXPECT_EQ(Errors()[0].message, "ファイルが開けません");
   EXPECT_EQ(Errors()[0].detail, PathOf("bad"));

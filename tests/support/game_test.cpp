@@ -148,6 +148,16 @@ bool GameTest::PlayToEnd() {
   return game_->shell.quit_requested != 0;
 }
 
+void GameTest::NewRun(const std::string& utf8) {
+  NewGame();
+  ASSERT_TRUE(Start(utf8));
+}
+
+void GameTest::PlayRun(const std::string& utf8) {
+  NewRun(utf8);
+  ASSERT_TRUE(PlayToEnd());
+}
+
 // ---- Running ----
 
 bool GameTest::Tick() { return FrameTick(*game_); }

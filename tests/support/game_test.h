@@ -140,6 +140,10 @@ class GameTest : public ::testing::Test {
   bool Play(const std::string& utf8);
   // Plays the loaded game on to its end; true when it ended.
   bool PlayToEnd();
+  // A new run of the player in the same folder, started on `utf8` (a file
+  // one run writes, the next reads); PlayRun also plays it to its end.
+  void NewRun(const std::string& utf8);
+  void PlayRun(const std::string& utf8);
 
   // ---- Running ----
   bool Tick();  // one frame tick; true when it ran a line
