@@ -65,22 +65,6 @@ struct Pump {
   std::thread thread;
 };
 
-std::vector<uint8_t> Layer3Stream(int sampling_index, int mode, int frames) {
-  std::vector<uint8_t> bytes;
-  for (int i = 0; i < frames; ++i) {
-    mpeg_test::Layer3FrameSpec spec;
-    spec.sampling_index = sampling_index;
-    spec.mode = mode;
-    spec.part2_3_length = 400;
-    spec.big_values = 60;
-    spec.global_gain = 150;
-    spec.seed = static_cast<uint32_t>(i + 1);
-    std::vector<uint8_t> f = mpeg_test::MakeLayer3Frame(spec);
-    bytes.insert(bytes.end(), f.begin(), f.end());
-  }
-  return bytes;
-}
-
 std::string WriteTemp(const std::string& name, const std::vector<uint8_t>& bytes) {
   fs::path dir = fs::path(PIKO_BINARY_DIR) / "test-output" / "stream_player";
   fs::create_directories(dir);
@@ -111,11 +95,11 @@ struct StreamCase {
 };
 
 TEST(StreamPlayer, PlaysWhatTheDecoderDecodesWithNothingLostOrRepeated) {
-  std::vector<uint8_t> cut = Layer3Stream(0, 0, 30);
+  std::vector<uint8_t> cut = mpeg_test::MakeLayer3Stream(30, 0, 0);
   cut.resize(cut.size() - 100);  // the last frame is cut short
   std::vector<StreamCase> cases = {
-      {"44k_stereo", Layer3Stream(0, 0, 40), 4608},
-      {"32k_mono", Layer3Stream(2, 3, 25), 2304},
+      {"44k_stereo", mpeg_test::MakeLayer3Stream(40, 0, 0), 4608},
+      {"32k_mono", mpeg_test::MakeLayer3Stream(25, 2, 3), 2304},
       {"44k_cut_last_frame", cut, 4608},
   };
   // Variable bitrate: frames grow to many times the first one's size.
@@ -161,7 +145,7 @@ TEST(StreamPlayer, PlaysWhatTheDecoderDecodesWithNothingLostOrRepeated) {
 
 TEST(StreamPlayer, SinkBuffersOfA44kStereoStreamHold36864Bytes) {
   Rig rig;
-  std::string path = WriteTemp("sizes", Layer3Stream(0, 0, 20));
+  std::string path = WriteTemp("sizes", mpeg_test::MakeLayer3Stream(20, 0, 0));
   ASSERT_TRUE(rig.player.open(path.c_str(), nullptr));
   ASSERT_TRUE(rig.player.play());
   EXPECT_EQ(rig.player.flush_threshold(), 32256);
@@ -171,7 +155,7 @@ TEST(StreamPlayer, SinkBuffersOfA44kStereoStreamHold36864Bytes) {
 
 TEST(StreamPlayer, StopReachesTheThreadWhateverItIsDoing) {
   Rig rig;
-  std::string path = WriteTemp("stops", Layer3Stream(0, 0, 200));
+  std::string path = WriteTemp("stops", mpeg_test::MakeLayer3Stream(200, 0, 0));
   ASSERT_TRUE(rig.player.open(path.c_str(), nullptr));
   // Nobody plays the device: the thread ends up waiting for a free buffer.
   for (int i = 0; i < 30; ++i) {
@@ -216,7 +200,7 @@ std::vector<int16_t> LoopOnAClock(const std::string& path, int ticks) {
 }
 
 TEST(StreamPlayer, OnAClockTheMixDoesNotDependOnTheStreamThreadsSpeed) {
-  std::string path = WriteTemp("clock", Layer3Stream(0, 0, 6));
+  std::string path = WriteTemp("clock", mpeg_test::MakeLayer3Stream(6, 0, 0));
   std::vector<int16_t> calm = LoopOnAClock(path, 300);
   EXPECT_GT(*std::max_element(calm.begin(), calm.end()), 100);
   std::atomic<bool> busy{true};
@@ -229,7 +213,7 @@ TEST(StreamPlayer, OnAClockTheMixDoesNotDependOnTheStreamThreadsSpeed) {
 }
 
 TEST(StreamPlayer, RefusesFilesWithoutPlayableFrames) {
-  std::vector<uint8_t> free_format = Layer3Stream(0, 0, 3);
+  std::vector<uint8_t> free_format = mpeg_test::MakeLayer3Stream(3, 0, 0);
   free_format[2] &= 0x0F;  // bitrate index 0
   const std::vector<std::vector<uint8_t>> bad = {std::vector<uint8_t>(5000, 0x55), free_format, {}};
   for (size_t i = 0; i < bad.size(); ++i) {

@@ -29,20 +29,7 @@ using testing::ReadRgbPng;
 using testing::RunProcess;
 using testing::SplitLines;
 
-std::vector<uint8_t> Song(int frames, int sampling_index = 0) {
-  std::vector<uint8_t> bytes;
-  for (int i = 0; i < frames; ++i) {
-    mpeg_test::Layer3FrameSpec spec;
-    spec.sampling_index = sampling_index;
-    spec.part2_3_length = 400;
-    spec.big_values = 60;
-    spec.global_gain = 150;
-    spec.seed = static_cast<uint32_t>(i + 1);
-    std::vector<uint8_t> f = mpeg_test::MakeLayer3Frame(spec);
-    bytes.insert(bytes.end(), f.begin(), f.end());
-  }
-  return bytes;
-}
+using mpeg_test::MakeLayer3Stream;
 
 std::vector<int16_t> Pcm(const std::vector<uint8_t>& song) {
   std::vector<int16_t> pcm;
@@ -65,8 +52,8 @@ struct Mp3Game {
     game = dir / "game";
     fs::copy(fs::path(PIKO_BINARY_DIR) / "tests/games" / source, game, fs::copy_options::recursive);
     fs::create_directories(game / "音楽");
-    WriteBytes(game / "音楽/song.sp3", Song(40), true);
-    WriteBytes(game / "音楽/short.sp3", Song(10, 1), true);  // 48 kHz: the mix's own rate
+    WriteBytes(game / "音楽/song.sp3", MakeLayer3Stream(40), true);
+    WriteBytes(game / "音楽/short.sp3", MakeLayer3Stream(10, 1), true);  // 48 kHz: the mix's own rate
     WriteBytes(game / "音楽/notmpeg.sp3", std::vector<uint8_t>(20000, 0x41), true);
     if (!ini_extra_sjis.empty()) std::ofstream(game / "piko.ini", std::ios::app | std::ios::binary) << ini_extra_sjis;
   }
@@ -208,7 +195,7 @@ TEST(Mp3Game, TheMixHoldsTheMusicLoopedStoppedAndPlayedOut) {
   EXPECT_LE(h.LongestGapMs(loop + 50, stop), 10);
   // Its first round is the decoder's output as the mixer resamples it to
   // 48 kHz: nothing lost or repeated where the device's buffers meet.
-  std::vector<int16_t> song = Pcm(Song(40)), want(song.size() * 48000 / 44100);
+  std::vector<int16_t> song = Pcm(MakeLayer3Stream(40)), want(song.size() * 48000 / 44100);
   Mixer mixer;
   auto queue = std::make_shared<PcmQueue>(44100, 2);
   queue->Push(song.data(), song.size() / 2, nullptr);
@@ -224,7 +211,7 @@ TEST(Mp3Game, TheMixHoldsTheMusicLoopedStoppedAndPlayedOut) {
   // A stop cuts at once; the next play stops the one before it.
   EXPECT_EQ(h.Peak(stop + 5, second), 0);
   // The last play is heard whole, sample for sample, then silence.
-  std::vector<int16_t> pcm = Pcm(Song(10, 1));
+  std::vector<int16_t> pcm = Pcm(MakeLayer3Stream(10, 1));
   size_t first = h.Frame(second) * 2;
   while (first < h.mix.size() && h.mix[first] == 0) ++first;
   size_t lead = 0;
@@ -241,7 +228,7 @@ TEST(Mp3Game, TheMixHoldsTheMusicLoopedStoppedAndPlayedOut) {
 // where a busy machine lets the stream thread fall behind the clock.
 TEST(Mp3Game, TheMixIsTheSameOnEveryRunHoweverBusyTheMachine) {
   Mp3Game g("repeat");
-  WriteBytes(g.game / "音楽/song.sp3", Song(4), true);
+  WriteBytes(g.game / "音楽/song.sp3", MakeLayer3Stream(4), true);
   Heard calm = PlayHeard(g, {});
   std::atomic<bool> busy{true};
   std::vector<std::thread> load;

@@ -93,4 +93,21 @@ inline std::vector<uint8_t> MakeSilentFrame(int layer_code, int bitrate_index, i
   return frame;
 }
 
+// A song of `frames` audible 128 kbit/s frames, each with its own main data.
+inline std::vector<uint8_t> MakeLayer3Stream(int frames, int sampling_index = 0, int mode = 0) {
+  std::vector<uint8_t> bytes;
+  for (int i = 0; i < frames; ++i) {
+    Layer3FrameSpec spec;
+    spec.sampling_index = sampling_index;
+    spec.mode = mode;
+    spec.part2_3_length = 400;
+    spec.big_values = 60;
+    spec.global_gain = 150;
+    spec.seed = static_cast<uint32_t>(i + 1);
+    std::vector<uint8_t> f = MakeLayer3Frame(spec);
+    bytes.insert(bytes.end(), f.begin(), f.end());
+  }
+  return bytes;
+}
+
 }  // namespace mpeg_test
