@@ -50,7 +50,12 @@ std::vector<uint8_t> MakeTaggedStream() {
 
 class Mp3CommandTest : public testing::Test {
  protected:
-  std::string Path(const char* name) { return testing::TempDir() + "mp3_command_" + name; }
+  // ctest runs each test in its own process, side by side: each test keeps
+  // its own files.
+  std::string Path(const char* name) {
+    return testing::TempDir() + "mp3_command_" + testing::UnitTest::GetInstance()->current_test_info()->name() +
+           "_" + name;
+  }
   void TearDown() override {
     for (const char* name : {"in.mp3", "in.SP3", "out.pcm", "out2.pcm"}) std::remove(Path(name).c_str());
   }
