@@ -3,9 +3,10 @@
 // errors. Bytes after the first "\0EV\0" are the player's input, three
 // bytes an event (what, after how many ticks, where or which key); an event
 // comes earlier when the game waits only for input, and once they are used
-// up every such wait is clicked away. The folder also holds a picture, a
-// sub-scenario, a save and a font folder for the script to name.
+// up every such wait is clicked away. The folder also holds pictures and a
+// sub-scenario for the script to name.
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -43,15 +44,19 @@ std::string SmallBmp() {
   return out;
 }
 
-void MakeFolderOnce() {
-  static bool made = false;
-  if (made) return;
-  made = true;
-  std::string bmp = SmallBmp();
+// Each run starts from the same folder: what earlier runs saved is removed
+// and the fixed files are written again, so that a finding replays alone,
+// and the folder stays small enough for the name lookups to be cheap.
+void ResetFolder(const std::string& masked_start) {
+  static const std::string bmp = SmallBmp();
+  static const std::string sub = Masked("// sub\n＃リターン\n"_sjv);
+  std::error_code ignored;
+  for (const auto& entry : std::filesystem::directory_iterator(".", ignored)) {
+    std::filesystem::remove_all(entry.path(), ignored);
+  }
   for (const char* name : {"a.sb1", "mask.sb1", "anime.sb1"}) piko::WriteFuzzFile(name, bmp.data(), bmp.size());
-  std::string sub;
-  sub = Masked("// sub\n＃リターン\n"_sjv);
   piko::WriteFuzzFile("sub.st1", sub.data(), sub.size());
+  piko::WriteFuzzFile("start.st1", masked_start.data(), masked_start.size());
 }
 
 piko::InputEvent EventOf(const uint8_t* e) {
@@ -91,9 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string_view events = mark == std::string_view::npos ? std::string_view() : bytes.substr(mark + 4);
 
   piko::InFuzzFolder in_folder;
-  MakeFolderOnce();
-  std::string masked = Masked(scenario);
-  piko::WriteFuzzFile("start.st1", masked.data(), masked.size());
+  ResetFolder(Masked(scenario));
 
   piko::QuietPlatform& platform = piko::Fresh<piko::QuietPlatform>();
   platform.tick_ms = 100;  // time waits and fades end within the ticks

@@ -1,5 +1,8 @@
 #include "gfx/blend.h"
 
+#include "base/pixel_loop.h"
+#include "gfx/surface_copy.h"
+
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -31,6 +34,7 @@ uint32_t Pair(uint32_t m) { return m | (m << 16); }
 // Rectangles are clipped to the surface: a caller's mistake never writes
 // outside it.
 bool Clip(const Surface& s, int* x, int* y, int* w, int* h) {
+  if (s.width <= 0 || s.height <= 0) return false;
   if (*x < 0) {
     *w += *x;
     *x = 0;
@@ -41,17 +45,17 @@ bool Clip(const Surface& s, int* x, int* y, int* w, int* h) {
   }
   *w = std::min(*w, s.width - *x);
   *h = std::min(*h, s.height - *y);
-  return *w > 0 && *h > 0;
+  return *w > 0 && *h > 0 && PixelsFit(s.pixels.size(), s.width, *x, *y, *w, *h);
 }
 
-void Fill(Surface* s, int x, int y, int w, int h, uint16_t pixel) {
+PIKO_PIXEL_LOOP void Fill(Surface* s, int x, int y, int w, int h, uint16_t pixel) {
   if (!Clip(*s, &x, &y, &w, &h)) return;
-  for (int row = y; row < y + h; ++row) std::fill(s->Row(row) + x, s->Row(row) + x + w, pixel);
+  for (int row = y; row < y + h; ++row) FillPixels(s->Row(row) + x, static_cast<size_t>(w), pixel);
 }
 
 // Applies f to the pixel pairs of each row; an odd last pixel is left alone.
 template <typename F>
-void ForPairs(Surface* s, int x, int y, int w, int h, F f) {
+PIKO_PIXEL_LOOP void ForPairs(Surface* s, int x, int y, int w, int h, F f) {
   if (!Clip(*s, &x, &y, &w, &h)) return;
   for (int row = y; row < y + h; ++row) {
     uint16_t* p = s->Row(row) + x;
@@ -80,9 +84,9 @@ void DarkenRect(Surface* s, int x, int y, int w, int h, int level) {
   Masks m = MakeMasks(s->format);
   uint32_t half = Pair(m.half), quarter = Pair(m.quarter);
   switch (level) {
-    case 1: ForPairs(s, x, y, w, h, [=](uint32_t v) { return (v >> 2) & quarter; }); break;
-    case 2: ForPairs(s, x, y, w, h, [=](uint32_t v) { return (v >> 1) & half; }); break;
-    default: ForPairs(s, x, y, w, h, [=](uint32_t v) { return v - ((v >> 2) & quarter); }); break;
+    case 1: ForPairs(s, x, y, w, h, [=](uint32_t v) PIKO_PIXEL_OP { return (v >> 2) & quarter; }); break;
+    case 2: ForPairs(s, x, y, w, h, [=](uint32_t v) PIKO_PIXEL_OP { return (v >> 1) & half; }); break;
+    default: ForPairs(s, x, y, w, h, [=](uint32_t v) PIKO_PIXEL_OP { return v - ((v >> 2) & quarter); }); break;
   }
 }
 
@@ -96,22 +100,18 @@ void LightenRect(Surface* s, int x, int y, int w, int h, int level) {
   Masks m = MakeMasks(s->format);
   uint32_t top1 = Pair(m.top1), top2 = Pair(m.top2);
   switch (level) {
-    case 1: ForPairs(s, x, y, w, h, [=](uint32_t v) { return (v >> 2) | top2; }); break;
-    case 2: ForPairs(s, x, y, w, h, [=](uint32_t v) { return (v >> 1) | top1; }); break;
+    case 1: ForPairs(s, x, y, w, h, [=](uint32_t v) PIKO_PIXEL_OP { return (v >> 2) | top2; }); break;
+    case 2: ForPairs(s, x, y, w, h, [=](uint32_t v) PIKO_PIXEL_OP { return (v >> 1) | top1; }); break;
     default: {
-      // v / 2 + v / 4 + (max + 1) / 4 for each channel on its own.
-      auto channel = [](uint32_t word, uint32_t mask) {
-        int shift = 0;
-        while (!((mask >> shift) & 1)) ++shift;
-        uint32_t max = mask >> shift;
-        uint32_t out = 0;
-        for (int half_word = 0; half_word < 2; ++half_word) {
-          uint32_t v = (word >> (shift + 16 * half_word)) & max;
-          out |= (v / 2 + v / 4 + (max + 1) / 4) << (shift + 16 * half_word);
-        }
-        return out;
-      };
-      ForPairs(s, x, y, w, h, [=](uint32_t v) { return channel(v, c.r) | channel(v, c.g) | channel(v, c.b); });
+      // v / 2 + v / 4 + (max + 1) / 4 for each channel: the sum stays below
+      // the channel's maximum, so it never carries into the next one.
+      uint32_t half = Pair(m.half), quarter = Pair(m.quarter), add = 0;
+      for (uint32_t mask : {c.r, c.g, c.b}) {
+        int shift = __builtin_ctz(mask);
+        add |= (((mask >> shift) + 1) / 4) << shift;
+      }
+      add = Pair(add);
+      ForPairs(s, x, y, w, h, [=](uint32_t v) PIKO_PIXEL_OP { return ((v >> 1) & half) + ((v >> 2) & quarter) + add; });
       break;
     }
   }
@@ -125,16 +125,19 @@ void CrossFade(Surface* back, const Surface& old, const Surface& fresh, int leve
   }
   if (level < 1 || level > 3) return;
   uint32_t m = Pair(MakeMasks(back->format).half);
-  auto h = [m](uint32_t p) { return (p >> 1) & m; };
+  auto h = [m](uint32_t p) PIKO_PIXEL_OP { return (p >> 1) & m; };
   size_t words = back->pixels.size() / 2;
+  const uint16_t* from = old.pixels.data();
+  const uint16_t* to = fresh.pixels.data();
+  uint16_t* out = back->pixels.data();
   for (size_t i = 0; i < words; ++i) {
     uint32_t o, n, r;
-    std::memcpy(&o, old.pixels.data() + 2 * i, 4);
-    std::memcpy(&n, fresh.pixels.data() + 2 * i, 4);
+    std::memcpy(&o, from + 2 * i, 4);
+    std::memcpy(&n, to + 2 * i, 4);
     if (level == 1) r = h(o) + h(h(o) + h(n));
     else if (level == 2) r = h(o) + h(n);
     else r = h(n) + h(h(n) + h(o));
-    std::memcpy(back->pixels.data() + 2 * i, &r, 4);
+    std::memcpy(out + 2 * i, &r, 4);
   }
 }
 
@@ -144,8 +147,8 @@ namespace {
 // bit upwards, whether each halving step leans to the source or the
 // destination.
 template <int K>
-void BlendAt(uint16_t* d, const uint16_t* s, size_t n, uint16_t key, uint32_t half) {
-  auto avg = [half](uint32_t a, uint32_t b) { return ((a >> 1) & half) + ((b >> 1) & half); };
+PIKO_PIXEL_LOOP void BlendAt(uint16_t* d, const uint16_t* s, size_t n, uint16_t key, uint32_t half) {
+  auto avg = [half](uint32_t a, uint32_t b) PIKO_PIXEL_OP { return ((a >> 1) & half) + ((b >> 1) & half); };
   constexpr int low = __builtin_ctz(K);
   for (size_t i = 0; i < n; ++i) {
     uint32_t src = s[i];
@@ -181,9 +184,7 @@ void BlendLayer(Surface* dst, const Surface& src, int rate, int key_r, int key_g
   int k = (rate * 8 + 12) / 25;
   size_t n = dst->pixels.size();
   if (k == 32) {
-    for (size_t i = 0; i < n; ++i) {
-      if (src.pixels[i] != key) dst->pixels[i] = src.pixels[i];
-    }
+    CopyRowKeyed(dst->pixels.data(), src.pixels.data(), static_cast<int>(n), key);
     return;
   }
   if (k < 1 || k > 31) return;

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "base/fixed_text.h"
+#include "base/pixel_loop.h"
 #include "base/sjis.h"
 #include "shell/game.h"
 
@@ -176,14 +177,12 @@ int RgbFromPixel(Game& g, const Surface& s, int x, int y) {
   return 1;
 }
 
-int FillRect(Game& g, Surface& s, int x, int y, int w, int h, int r, int g_, int b) {
+PIKO_PIXEL_LOOP int FillRect(Game& g, Surface& s, int x, int y, int w, int h, int r, int g_, int b) {
   if (w <= 0 || h <= 0 || x < 0 || y < 0) return 0;
-  if (x > s.width - w || y > s.height - h) return 0;
+  if (x > s.width - w || y > s.height - h || !PixelsFit(s.pixels.size(), s.width, x, y, w, h)) return 0;
   uint16_t pixel = PixelFromRgb(g, r, g_, b);
-  // Layers are filled every frame: one row by hand, the others copied.
-  uint16_t* first = s.Row(y) + x;
-  std::fill(first, first + w, pixel);
-  for (int row = y + 1; row < y + h; ++row) std::memcpy(s.Row(row) + x, first, static_cast<size_t>(w) * 2);
+  uint16_t* row = s.Row(y) + x;
+  for (int i = 0; i < h; ++i, row += s.width) FillPixels(row, static_cast<size_t>(w), pixel);
   return 1;
 }
 

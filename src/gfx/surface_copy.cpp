@@ -1,5 +1,7 @@
 #include "gfx/surface_copy.h"
 
+#include "base/pixel_loop.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -14,7 +16,7 @@ namespace {
 
 #if defined(PIKO_X86)
 // Sixteen pixels at a time where the processor has the wider registers.
-__attribute__((target("avx2"))) int CopyRowKeyedWide(uint16_t* dst, const uint16_t* src, int n, uint16_t key) {
+PIKO_PIXEL_LOOP __attribute__((target("avx2"))) int CopyRowKeyedWide(uint16_t* dst, const uint16_t* src, int n, uint16_t key) {
   const __m256i k = _mm256_set1_epi16(static_cast<short>(key));
   int i = 0;
   for (; i + 16 <= n; i += 16) {
@@ -39,7 +41,7 @@ bool HasWideRegisters() {
 
 }  // namespace
 
-void CopyRowKeyed(uint16_t* dst, const uint16_t* src, int n, uint16_t key) {
+PIKO_PIXEL_LOOP void CopyRowKeyed(uint16_t* dst, const uint16_t* src, int n, uint16_t key) {
   int i = 0;
 #if defined(PIKO_X86)
   if (HasWideRegisters()) i = CopyRowKeyedWide(dst, src, n, key);
@@ -68,6 +70,10 @@ void CopyRowKeyed(uint16_t* dst, const uint16_t* src, int n, uint16_t key) {
 void CopyRect(Surface* dst, int dx, int dy, const Surface& src, int sx, int sy, int w, int h, bool keyed) {
   // Clip against the source, then against the target.
   if (!ClipCopy(src.width, src.height, dst->width, dst->height, &sx, &sy, &w, &h, &dx, &dy)) return;
+  if (!PixelsFit(src.pixels.size(), src.width, sx, sy, w, h) ||
+      !PixelsFit(dst->pixels.size(), dst->width, dx, dy, w, h)) {
+    return;
+  }
   if (keyed && src.keyed) {
     for (int y = 0; y < h; ++y) CopyRowKeyed(dst->Row(dy + y) + dx, src.Row(sy + y) + sx, w, src.colour_key);
   } else {

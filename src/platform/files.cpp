@@ -85,14 +85,14 @@ std::vector<std::string> SplitComponents(std::string_view name) {
 }  // namespace
 
 int GetTextModeByte(FILE* f) {
-  int c = std::getc(f);
+  int c = getc_unlocked(f);
   if (c == 0x1A) {
     // The end stays the end: later calls must not read past it.
     std::fseek(f, 0, SEEK_END);
     return EOF;
   }
   if (c == 0x0D) {
-    int next = std::getc(f);
+    int next = getc_unlocked(f);
     if (next == 0x0A) return 0x0A;
     if (next != EOF) std::ungetc(next, f);
   }

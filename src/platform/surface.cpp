@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <mutex>
 #include <utility>
@@ -34,10 +35,10 @@ uint16_t* PixelBuffer::Allocate(size_t n) {
   if (n * sizeof(uint16_t) >= kPooledMinimum) {
     PixelPool& pool = Pool();
     std::unique_lock lock(pool.mutex);
-    for (auto it = pool.blocks.begin(); it != pool.blocks.end(); ++it) {
+    for (auto it = pool.blocks.rbegin(); it != pool.blocks.rend(); ++it) {
       if (it->first != n) continue;
       uint16_t* p = it->second;
-      pool.blocks.erase(it);
+      pool.blocks.erase(std::next(it).base());
       pool.bytes -= n * sizeof(uint16_t);
       lock.unlock();
       std::memset(p, 0, n * sizeof(uint16_t));
@@ -55,14 +56,25 @@ void PixelBuffer::Free::operator()(uint16_t* p) const {
   uint16_t* block = p - 4;
   size_t n;
   std::memcpy(&n, block, sizeof n);
-  if (n * sizeof(uint16_t) >= kPooledMinimum) {
-    PixelPool& pool = Pool();
-    std::lock_guard lock(pool.mutex);
-    if (pool.bytes + n * sizeof(uint16_t) <= kPoolBytes) {
+  if (n * sizeof(uint16_t) >= kPooledMinimum && n * sizeof(uint16_t) <= kPoolBytes) {
+    // The newest released buffers stay; the oldest make room for them, so
+    // that pictures of odd sizes do not crowd out the surfaces.
+    std::vector<uint16_t*> evicted;
+    {
+      PixelPool& pool = Pool();
+      std::lock_guard lock(pool.mutex);
       pool.blocks.emplace_back(n, p);
       pool.bytes += n * sizeof(uint16_t);
-      return;
+      auto first_kept = pool.blocks.begin();
+      while (pool.bytes > kPoolBytes) {
+        pool.bytes -= first_kept->first * sizeof(uint16_t);
+        evicted.push_back(first_kept->second - 4);
+        ++first_kept;
+      }
+      pool.blocks.erase(pool.blocks.begin(), first_kept);
     }
+    for (uint16_t* old : evicted) std::free(old);
+    return;
   }
   std::free(block);
 }

@@ -13,14 +13,22 @@
 
 namespace piko {
 
-// Zeroed pixel storage. The 25 work surfaces take 12 MB; a game that is
-// started again and again (tests, fuzzing) gets back storage it released
-// instead of fresh pages, which cost far more to fault in than to clear.
+// Zeroed pixel storage. The 25 work surfaces take 12 MB, and many games
+// never draw on half of them: the storage is made, zeroed, at the first
+// access, so a surface nobody touches costs nothing. A game that is started
+// again and again (tests, fuzzing) gets back storage it released instead of
+// fresh pages, which cost far more to fault in than to clear. Surfaces
+// belong to the main thread.
 class PixelBuffer {
  public:
   PixelBuffer() = default;
-  explicit PixelBuffer(size_t n) : data_(Allocate(n)), size_(n) {}
-  PixelBuffer(const PixelBuffer& other) : PixelBuffer(other.size_) { std::copy(other.begin(), other.end(), begin()); }
+  explicit PixelBuffer(size_t n) : size_(n) {}
+  PixelBuffer(const PixelBuffer& other) : size_(other.size_) {
+    if (other.data_) {
+      data_.reset(Allocate(size_));
+      std::copy(other.begin(), other.end(), begin());
+    }
+  }
   PixelBuffer(PixelBuffer&& other) noexcept : data_(std::move(other.data_)), size_(std::exchange(other.size_, 0)) {}
   PixelBuffer& operator=(PixelBuffer other) noexcept {
     std::swap(data_, other.data_);
@@ -28,18 +36,19 @@ class PixelBuffer {
     return *this;
   }
 
-  uint16_t* data() { return data_.get(); }
-  const uint16_t* data() const { return data_.get(); }
+  uint16_t* data() { return Storage(); }
+  const uint16_t* data() const { return Storage(); }
   size_t size() const { return size_; }
   bool empty() const { return size_ == 0; }
   uint16_t* begin() { return data(); }
   uint16_t* end() { return data() + size_; }
   const uint16_t* begin() const { return data(); }
   const uint16_t* end() const { return data() + size_; }
-  uint16_t& operator[](size_t i) { return data_[i]; }
-  uint16_t operator[](size_t i) const { return data_[i]; }
+  uint16_t& operator[](size_t i) { return data()[i]; }
+  uint16_t operator[](size_t i) const { return data()[i]; }
   void assign(size_t n, uint16_t value) {
     if (n != size_) *this = PixelBuffer(n);
+    if (value == 0 && !data_) return;
     std::fill(begin(), end(), value);
   }
   bool operator==(const PixelBuffer& other) const { return std::equal(begin(), end(), other.begin(), other.end()); }
@@ -49,7 +58,11 @@ class PixelBuffer {
     void operator()(uint16_t* p) const;
   };
   static uint16_t* Allocate(size_t n);
-  std::unique_ptr<uint16_t[], Free> data_;
+  uint16_t* Storage() const {
+    if (!data_ && size_) data_.reset(Allocate(size_));
+    return data_.get();
+  }
+  mutable std::unique_ptr<uint16_t[], Free> data_;
   size_t size_ = 0;
 };
 

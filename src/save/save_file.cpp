@@ -112,9 +112,9 @@ void SplitSaveLines(FILE* f, SaveLines* out) {
     if (out->lines.size() > static_cast<size_t>(kMaxSaveLines)) out->fault = SaveLines::Fault::kTooManyLines;
   };
   int c;
-  while ((c = std::getc(f)) != EOF) {
+  while ((c = getc_unlocked(f)) != EOF) {
     if (c == '\r') {
-      int next = std::getc(f);
+      int next = getc_unlocked(f);
       if (next == '\n') {
         c = '\n';
       } else if (next != EOF) {

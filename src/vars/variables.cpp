@@ -146,8 +146,9 @@ int find_numeric(const Game& g, std::string_view key) {
 
 void ResetArrayTables(Game& g) {
   VarsState& v = g.vars;
-  std::fill(std::begin(v.numeric_bucket_heads), std::end(v.numeric_bucket_heads), int16_t{-1});
-  std::fill(std::begin(v.numeric_links), std::end(v.numeric_links), int16_t{-1});
+  // Every byte 0xFF: -1 in each entry.
+  std::memset(v.numeric_bucket_heads, 0xFF, sizeof v.numeric_bucket_heads);
+  std::memset(v.numeric_links, 0xFF, sizeof v.numeric_links);
 }
 
 void rebuild_numeric_index(Game& g) {

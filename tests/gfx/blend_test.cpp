@@ -64,6 +64,39 @@ TEST(BlendKernels, DarkenAndLightenOnBothFormats) {
   }
 }
 
+// The brightest translucency works on both channels of a pixel pair at once:
+// each channel must come out as v / 2 + v / 4 + (max + 1) / 4 on its own.
+TEST(BlendKernels, BrightestLightenMatchesEachChannelForEveryPixel) {
+  for (PixelFormat f : kFormats) {
+    const unsigned gmax = f == PixelFormat::kRgb565 ? 63 : 31;
+    Surface s(256, 256, f);
+    for (size_t i = 0; i < s.pixels.size(); ++i) s.pixels[i] = static_cast<uint16_t>(i);
+    LightenRect(&s, 0, 0, 256, 256, 3);
+    auto lift = [](unsigned v, unsigned max) { return v / 2 + v / 4 + (max + 1) / 4; };
+    int wrong = 0;
+    for (size_t i = 0; i < s.pixels.size(); ++i) {
+      Rgb in = Channels(f, static_cast<uint16_t>(i)), out = Channels(f, s.pixels[i]);
+      if (f == PixelFormat::kRgb555 && (i & 0x8000)) continue;  // the unused top bit
+      wrong += !(out == Rgb{lift(in.r, 31), lift(in.g, gmax), lift(in.b, 31)});
+    }
+    EXPECT_EQ(wrong, 0);
+  }
+}
+
+// Storage is made at the first access; until then a surface reads, copies
+// and compares as black.
+TEST(BlendKernels, AnUntouchedSurfaceIsBlackWhereverItIsRead) {
+  Surface untouched(64, 32, PixelFormat::kRgb565);
+  Surface copy = untouched;
+  EXPECT_EQ(copy.pixels.size(), 64u * 32);
+  EXPECT_TRUE(copy.pixels == Filled(PixelFormat::kRgb565, 0, 64, 32).pixels);
+  const Surface& read_only = untouched;
+  EXPECT_EQ(read_only.At(63, 31), 0);
+  Surface drawn = Filled(PixelFormat::kRgb565, 0x1234, 64, 32);
+  drawn.pixels.assign(drawn.pixels.size(), 0);
+  EXPECT_EQ(drawn.At(10, 10), 0);
+}
+
 TEST(BlendKernels, OddWidthsLeaveTheLastColumnAndRectanglesStayInside) {
   Surface s = Filled(PixelFormat::kRgb565, 0xFFFF, 10, 4);
   DarkenRect(&s, 1, 1, 5, 2, 2);
