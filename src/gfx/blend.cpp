@@ -1,12 +1,12 @@
 #include "gfx/blend.h"
 
-#include "base/pixel_loop.h"
-#include "gfx/surface_copy.h"
-
 #include <algorithm>
 #include <array>
 #include <cstring>
 #include <utility>
+
+#include "base/pixel_loop.h"
+#include "gfx/surface_copy.h"
 
 namespace piko {
 

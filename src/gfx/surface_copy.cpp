@@ -1,9 +1,9 @@
 #include "gfx/surface_copy.h"
 
-#include "base/pixel_loop.h"
-
 #include <algorithm>
 #include <cstring>
+
+#include "base/pixel_loop.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #define PIKO_X86 1
