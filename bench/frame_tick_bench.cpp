@@ -16,19 +16,27 @@
 
 namespace {
 
-void BM_FrameTicks(benchmark::State& state) {
+// A temporary game folder, made the current directory, whose start
+// scenario is the text; empty when it cannot be made.
+std::string GameFolder(benchmark::State& state, const std::string& text) {
   char tmpl[] = "/tmp/piko-bench-XXXXXX";
   char* dir = ::mkdtemp(tmpl);
   if (!dir || ::chdir(dir) != 0) {
     state.SkipWithError("no temporary folder");
-    return;
+    return {};
   }
-  std::string text;
-  for (int i = 0; i < 1000; ++i) text += "// a comment line\n＃絵のパス\npictures\\\n／／ another comment\n";
   std::string stored = piko::PackScenario(text, nullptr);
   FILE* f = std::fopen("start.st1", "wb");
   std::fwrite(stored.data(), 1, stored.size(), f);
   std::fclose(f);
+  return dir;
+}
+
+void BM_FrameTicks(benchmark::State& state) {
+  std::string text;
+  for (int i = 0; i < 1000; ++i) text += "// a comment line\n＃絵のパス\npictures\\\n／／ another comment\n";
+  std::string dir = GameFolder(state, text);
+  if (dir.empty()) return;
 
   piko::QuietPlatform platform;
   auto game = std::make_unique<piko::Game>();
@@ -58,16 +66,8 @@ BENCHMARK(BM_FrameTicks);
 // each run of the scenario fuzzer and each game test pays before its own
 // work. Work surfaces nobody draws on cost nothing.
 void BM_StartShowAndShutDown(benchmark::State& state) {
-  char tmpl[] = "/tmp/piko-bench-XXXXXX";
-  char* dir = ::mkdtemp(tmpl);
-  if (!dir || ::chdir(dir) != 0) {
-    state.SkipWithError("no temporary folder");
-    return;
-  }
-  std::string stored = piko::PackScenario("＃セリフ\nこんにちは\n", nullptr);
-  FILE* f = std::fopen("start.st1", "wb");
-  std::fwrite(stored.data(), 1, stored.size(), f);
-  std::fclose(f);
+  std::string dir = GameFolder(state, "＃セリフ\nこんにちは\n");
+  if (dir.empty()) return;
   piko::QuietPlatform platform;
   for (auto _ : state) {
     piko::Game& g = piko::Fresh<piko::Game>();
