@@ -60,6 +60,9 @@ TEST(TextSearch, BeginsWithIsABytePrefix) {
   EXPECT_TRUE(BeginsWith("＃絵のパス"_sjv, "＃絵"_sjv));
   EXPECT_FALSE(BeginsWith("＃絵"_sjv, "＃絵のパス"_sjv));
   EXPECT_FALSE(BeginsWith(" ＃絵"_sjv, "＃絵"_sjv));
+  EXPECT_FALSE(BeginsWith("＃絵のパス"_sjv, "＃絵はパ"_sjv));  // same first four bytes
+  EXPECT_FALSE(BeginsWith("＃音"_sjv, "＃絵"_sjv));
+  EXPECT_TRUE(BeginsWith("＃"_sjv, ""));
 }
 
 }  // namespace
