@@ -30,7 +30,7 @@ constexpr size_t kPoolBytes = 32 << 20;
 
 }  // namespace
 
-uint16_t* PixelBuffer::Allocate(size_t n) {
+uint16_t* PixelBuffer::Allocate(size_t n, bool zeroed) {
   if (n == 0) return nullptr;
   if (n * sizeof(uint16_t) >= kPooledMinimum) {
     PixelPool& pool = Pool();
@@ -41,7 +41,7 @@ uint16_t* PixelBuffer::Allocate(size_t n) {
       pool.blocks.erase(std::next(it).base());
       pool.bytes -= n * sizeof(uint16_t);
       lock.unlock();
-      std::memset(p, 0, n * sizeof(uint16_t));
+      if (zeroed) std::memset(p, 0, n * sizeof(uint16_t));
       // The size travels in front of the pixels, for the release.
       return p;
     }

@@ -23,14 +23,21 @@ class PixelBuffer {
  public:
   PixelBuffer() = default;
   explicit PixelBuffer(size_t n) : size_(n) {}
-  PixelBuffer(const PixelBuffer& other) : size_(other.size_) {
-    if (other.data_) {
-      data_.reset(Allocate(size_));
-      std::copy(other.begin(), other.end(), begin());
-    }
-  }
+  PixelBuffer(const PixelBuffer& other) { *this = other; }
   PixelBuffer(PixelBuffer&& other) noexcept : data_(std::move(other.data_)), size_(std::exchange(other.size_, 0)) {}
-  PixelBuffer& operator=(PixelBuffer other) noexcept {
+  // A copy of the same size reuses the storage it has.
+  PixelBuffer& operator=(const PixelBuffer& other) {
+    if (this == &other) return *this;
+    if (!other.data_) {
+      data_.reset();
+    } else {
+      if (!data_ || size_ != other.size_) data_.reset(Allocate(other.size_, false));
+      std::copy(other.data_.get(), other.data_.get() + other.size_, data_.get());
+    }
+    size_ = other.size_;
+    return *this;
+  }
+  PixelBuffer& operator=(PixelBuffer&& other) noexcept {
     std::swap(data_, other.data_);
     std::swap(size_, other.size_);
     return *this;
@@ -57,7 +64,7 @@ class PixelBuffer {
   struct Free {
     void operator()(uint16_t* p) const;
   };
-  static uint16_t* Allocate(size_t n);
+  static uint16_t* Allocate(size_t n, bool zeroed = true);
   uint16_t* Storage() const {
     if (!data_ && size_) data_.reset(Allocate(size_));
     return data_.get();
