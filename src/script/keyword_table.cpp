@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iterator>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "base/sjis.h"
@@ -207,8 +208,49 @@ void RunCommand(Game& g, const KeywordEntry& entry) {
   }
 }
 
+namespace {
+
+uint32_t FirstFourBytes(std::string_view text) {
+  return static_cast<uint32_t>(static_cast<unsigned char>(text[0])) << 24 |
+         static_cast<uint32_t>(static_cast<unsigned char>(text[1])) << 16 |
+         static_cast<uint32_t>(static_cast<unsigned char>(text[2])) << 8 |
+         static_cast<uint32_t>(static_cast<unsigned char>(text[3]));
+}
+
+// The rows a line can match, by its first four bytes, each list in table
+// order: the rows of keywords with those bytes, the assignment row and the
+// rows of keywords shorter than four bytes.
+struct KeywordIndex {
+  std::unordered_map<uint32_t, std::vector<uint16_t>> by_prefix;
+  std::vector<uint16_t> always;
+
+  KeywordIndex() {
+    for (uint16_t i = 0; i < std::size(kTable); ++i) {
+      if (!kTable[i].keyword || std::string_view(kTable[i].keyword).size() < 4) always.push_back(i);
+    }
+    for (uint16_t i = 0; i < std::size(kTable); ++i) {
+      if (kTable[i].keyword && std::string_view(kTable[i].keyword).size() >= 4) {
+        by_prefix[FirstFourBytes(kTable[i].keyword)].push_back(i);
+      }
+    }
+    for (auto& [prefix, rows] : by_prefix) {
+      rows.insert(rows.end(), always.begin(), always.end());
+      std::sort(rows.begin(), rows.end());
+    }
+  }
+};
+
+}  // namespace
+
 const KeywordEntry* FindKeyword(std::string_view line) {
-  for (const KeywordEntry& e : kTable) {
+  static const KeywordIndex index;
+  const std::vector<uint16_t>* rows = &index.always;
+  if (line.size() >= 4) {
+    auto it = index.by_prefix.find(FirstFourBytes(line));
+    if (it != index.by_prefix.end()) rows = &it->second;
+  }
+  for (uint16_t i : *rows) {
+    const KeywordEntry& e = kTable[i];
     if (e.keyword == nullptr) {
       if (FindText(line, "＝"_sjv) >= 0) return &e;
     } else if (BeginsWith(line, e.keyword)) {

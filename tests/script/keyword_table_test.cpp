@@ -63,6 +63,9 @@ TEST(KeywordTable, LinesThatLookAlike) {
   };
   const Case cases[] = {
       {"＃音＝1", "AssignVariable"},  // "＝" is tested before the sound commands
+      {"x＝1", "AssignVariable"},
+      {"＝", "AssignVariable"},
+      {"＃GO＝", "JumpToLabel"},  // rows before the assignment's come first
       {"＃音のパス", "SetSoundPath"},
       {"＃音ループ", "PlayLoopedSound"},
       {"＃音", "PlaySound"},
