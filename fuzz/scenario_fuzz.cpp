@@ -23,8 +23,9 @@ constexpr int kTicks = 3000;
 // line: these bound a run, not the lines.
 constexpr int kWaitingTicks = 16;
 // A script error paints the whole screen red; a game that keeps failing
-// (a jump back over a bad line) has shown what it can after a few.
-constexpr int kErrors = 8;
+// (a jump back over a bad line) has shown what it can after a few, and
+// inputs that fail less are the ones that reach further.
+constexpr int kErrors = 4;
 constexpr piko::Key kKeys[] = {piko::Key::kEnter, piko::Key::kSpace, piko::Key::kEscape,
                                piko::Key::kCtrl,  piko::Key::kShift, piko::Key::kUp,
                                piko::Key::kDown,  piko::Key::kF1,    piko::Key::kOther};

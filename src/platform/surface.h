@@ -44,6 +44,11 @@ class PixelBuffer {
   }
 
   uint16_t* data() { return Storage(); }
+  // Storage for a caller that writes every pixel: made without clearing.
+  uint16_t* DataToOverwrite() {
+    if (!data_ && size_) data_.reset(Allocate(size_, false));
+    return data_.get();
+  }
   const uint16_t* data() const { return Storage(); }
   size_t size() const { return size_; }
   bool empty() const { return size_ == 0; }
