@@ -3,10 +3,12 @@
 //   piko_fuzz_seeds SOURCE_DIR PACKED_GAMES_DIR
 // PACKED_GAMES_DIR is a build folder: its demo/ and tests/games/*/ are the
 // packed games. Run by `make fuzz-seeds`; the output is committed.
-#include <jpeglib.h>
-
 #include <cstddef>
 #include <cstdio>
+
+// jpeglib.h needs size_t and FILE declared before it.
+#include <jpeglib.h>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -16,6 +18,7 @@
 #include "base/fixed_text.h"
 #include "base/sjis.h"
 #include "fuzz/quiet_platform.h"
+#include "movie_maker/movie_maker.h"
 #include "script/keyword_table.h"
 #include "shell/game.h"
 
@@ -152,6 +155,41 @@ void Dictionary(const fs::path& source, const std::string& target, const std::ve
   for (const std::string& w : words) dict << DictEntry(w) << "\n";
 }
 
+// A RIFF wave of `frames` frames of a rising ramp.
+std::string Wave(int channels, int rate, int bits, int frames) {
+  std::string data;
+  for (int i = 0; i < frames * channels; ++i) Le(&data, static_cast<uint32_t>(i * 97), bits / 8);
+  std::string fmt;
+  Le(&fmt, 1, 2);
+  Le(&fmt, static_cast<uint32_t>(channels), 2);
+  Le(&fmt, static_cast<uint32_t>(rate), 4);
+  Le(&fmt, static_cast<uint32_t>(rate * channels * bits / 8), 4);
+  Le(&fmt, static_cast<uint32_t>(channels * bits / 8), 2);
+  Le(&fmt, static_cast<uint32_t>(bits), 2);
+  std::string out = "RIFF";
+  Le(&out, static_cast<uint32_t>(4 + 8 + fmt.size() + 8 + data.size()), 4);
+  out += "WAVEfmt ";
+  Le(&out, static_cast<uint32_t>(fmt.size()), 4);
+  out += fmt + "data";
+  Le(&out, static_cast<uint32_t>(data.size()), 4);
+  return out + data;
+}
+
+// A format 0 Standard MIDI File: a tempo, a programme change and two notes.
+std::string Midi() {
+  static const char kTrack[] =
+      "\0\xFF\x51\x03\x07\xA1\x20"  // tempo 500000
+      "\0\xC0\x05"                  // programme 5
+      "\0\x90\x3C\x64\x60\x80\x3C\0"
+      "\0\x90\x40\x64\x81\x40\x80\x40\0"
+      "\0\xFF\x2F\0";
+  std::string track(kTrack, sizeof kTrack - 1);
+  std::string out("MThd\0\0\0\6\0\0\0\1\0\x60", 14);
+  out += "MTrk";
+  out += std::string("\0\0\0", 3) + static_cast<char>(track.size());
+  return out + track;
+}
+
 void ScenarioSeeds(const fs::path& packed) {
   std::vector<fs::path> games = {packed / "demo"};
   for (const auto& e : fs::directory_iterator(packed / "tests" / "games")) games.push_back(e.path());
@@ -228,6 +266,34 @@ int main(int argc, char** argv) {
            MpegFrames(0xFB, 0x90, 0x64, 417, 2));
   Seed("mpeg_decoder_fuzz", "mpeg2-layer3", std::string(1, '\0') + MpegFrames(0xF3, 0x90, 0x64, 288, 3));
 
+  Seed("sound_file_fuzz", "wave16-stereo", Wave(2, 22050, 16, 64));
+  Seed("sound_file_fuzz", "wave8-mono", Wave(1, 11025, 8, 100));
+  Seed("sound_file_fuzz", "midi", Midi());
+  Seed("sound_file_fuzz", "cue",
+       "FILE \"game.bin\" BINARY\r\n  TRACK 01 MODE1/2352\r\n    INDEX 01 00:00:00\r\n"
+       "  TRACK 02 AUDIO\r\n    PREGAP 00:02:00\r\n    INDEX 01 00:10:35\r\n");
+  Seed("sound_file_fuzz", "mci", "open \"MID_CPY\" type sequencer alias BGM");
+  Seed("sound_file_fuzz", "mci-play", "play cdaudio from 2 to 3 notify");
+
+  for (bool mjpeg : {false, true}) {
+    piko::testing::MovieSpec spec;
+    spec.container = mjpeg ? piko::testing::MovieSpec::Container::kMjpegAvi
+                           : piko::testing::MovieSpec::Container::kMpeg1System;
+    spec.width = 32;
+    spec.height = 16;
+    spec.fps = mjpeg ? 5 : 25;
+    spec.colours = {{255, 0, 0, 0.2}, {0, 0, 255, 0.2}};
+    spec.sound = !mjpeg;
+    fs::path made = fs::temp_directory_path() / "piko-seed-movie";
+    std::string error;
+    if (!piko::testing::MakeMovie(made.string(), spec, &error)) {
+      std::fprintf(stderr, "movie seed: %s\n", error.c_str());
+      return 1;
+    }
+    Seed("movie_opener_fuzz", mjpeg ? "mjpeg-avi" : "mpeg1-with-sound", ReadAll(made));
+    fs::remove(made);
+  }
+
   for (const char* line : {"\0点数＝（点数＋３）＊２", "\0点［1］＝点数／０", "\1点［点数＋1］＋５－－２",
                            "\2あなたは＃（点数＊２）＃点、”（名前）”さん", "\3＃（点［2］）＃ ”（空）”",
                            "\4(1.5+2)*-3/(4-4)", "\0Ａ＝１２３４５６７８９＊９８７６５４３２１"}) {
@@ -275,6 +341,18 @@ int main(int argc, char** argv) {
   Dictionary(source, "mpeg_decoder_fuzz",
              {"ID3", "TAG", "RIFF", "WAVE", "fmt ", "data", "\xFF\xFB", "\xFF\xF3", "\xFF\xFD", "\xFF\xFF", "\xFF\xE3",
               "Xing", "Info", "LAME"});
+  Dictionary(source, "sound_file_fuzz",
+             {"RIFF", "WAVE", "fmt ", "data", "LIST", std::string("\1\0", 2), std::string("\2\0", 2),
+              std::string("\x11\0", 2), "MThd", "MTrk", std::string("\xFF\x2F\0", 3), std::string("\xFF\x51\x03", 3),
+              "\xF0", "\xF7", "FILE", "BINARY", "WAVE", "TRACK", "AUDIO", "MODE1/2352", "INDEX", "PREGAP", "00:00:00",
+              "\"", "open", "close", "play", "stop", "pause", "resume", "seek", "status", "set", "type", "alias",
+              "from", "to", "notify", "wait", "waveaudio", "sequencer", "cdaudio", "MPEGVideo", "mode", "position",
+              "length", "tracks", "time format", "tmsf", "milliseconds", "track", "volume"});
+  Dictionary(source, "movie_opener_fuzz",
+             {std::string("\0\0\1\xBA", 4), std::string("\0\0\1\xBB", 4), std::string("\0\0\1\xB3", 4),
+              std::string("\0\0\1\0", 4), std::string("\0\0\1\xE0", 4), std::string("\0\0\1\xC0", 4),
+              std::string("\0\0\1\xB9", 4), "RIFF", "AVI ", "LIST", "hdrl", "avih", "strl", "strh", "strf",
+              "movi", "idx1", "vids", "auds", "MJPG", "00dc", "01wb", "\xFF\xD8", "\xFF\xD9"});
   Dictionary(source, "font_folder_fuzz", {".ttf", ".TTF", ".ttc",
                                           ".fon", ".otf", std::string("\0FONT\0", 6),
                                           "OTTO", "ttcf", std::string("\0\1\0\0", 4),
