@@ -110,7 +110,8 @@ struct Mixer::Voice {
     size_t old = in.size();
     in.resize(old + got * 2);
     if (channels == 2) {
-      std::memcpy(in.data() + old, scratch.data(), got * 2 * sizeof(float));
+      // An underrun before anything came leaves `in` without storage.
+      if (got > 0) std::memcpy(in.data() + old, scratch.data(), got * 2 * sizeof(float));
     } else {
       for (size_t i = 0; i < got; ++i) in[old + 2 * i] = in[old + 2 * i + 1] = scratch[i];
     }

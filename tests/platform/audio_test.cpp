@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -85,6 +86,21 @@ TEST(Mixer, ResamplesMixesAndDropsFinishedSources) {
   EXPECT_EQ(done, 1);
   EXPECT_NEAR(static_cast<double>(heard), 48000.0, 3);
   EXPECT_NEAR(level, 0.125f, 1e-4);  // half scale, voice at half, master at half
+}
+
+// A stereo source with nothing queued yet is an underrun from the first
+// block: silence, and the voice stays until its sound comes.
+TEST(Mixer, AStereoSourceThatStartsEmptyPlaysSilenceUntilItsSoundComes) {
+  Mixer mixer;
+  auto queue = std::make_shared<PcmQueue>(48000, 2);
+  mixer.Add(queue, 1.0f);
+  std::vector<float> out(2 * 256, 1.0f);
+  mixer.Render(out.data(), 256);
+  EXPECT_TRUE(std::all_of(out.begin(), out.end(), [](float v) { return v == 0.0f; }));
+  std::vector<int16_t> sound(2 * 512, 8192);
+  queue->Push(sound.data(), sound.size() / 2, nullptr);
+  mixer.Render(out.data(), 256);
+  EXPECT_TRUE(std::any_of(out.begin(), out.end(), [](float v) { return v != 0.0f; }));
 }
 
 TEST(WaveFiles, HeadersAndDecodedLengths) {
