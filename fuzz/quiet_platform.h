@@ -39,6 +39,7 @@ class QuietPlatform : public Platform, public Window, public Reports {
   NullTextRenderer null_text;
   bool real_fonts = false;
   int errors = 0;  // script errors reported
+  int frames = 0;  // frames presented
 
   Window& window() override { return *this; }
   Reports& reports() override { return *this; }
@@ -51,6 +52,7 @@ class QuietPlatform : public Platform, public Window, public Reports {
     return true;
   }
   TextRenderer& Text() override { return real_fonts ? Platform::Text() : null_text; }
+  void Present(const Surface&) override { ++frames; }
   void AfterFrameTick(bool) override { clock().Sleep(tick_ms); }
   void OnScriptError(std::string_view, int, std::string_view, std::string_view) override {
     ++errors;

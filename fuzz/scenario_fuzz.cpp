@@ -1,14 +1,16 @@
 // Plays arbitrary bytes as the start scenario: a fresh game each run, no
-// window and no fonts, at most a few thousand Frame ticks or a few script
-// errors. Bytes after the first "\0EV\0" are the player's input, three
-// bytes an event (what, after how many ticks, where or which key); an event
-// comes earlier when the game waits only for input, and once they are used
-// up every such wait is clicked away. The folder also holds pictures and a
-// sub-scenario for the script to name.
+// window and no fonts, at most a thousand Frame ticks, a few dozen frames or
+// a few script errors. Bytes after the first "\0EV\0" are the player's
+// input, three bytes an event (what, after how many ticks, where or which
+// key); an event comes earlier when the game waits only for input, and once
+// they are used up every such wait is clicked away. The folder also holds
+// pictures and a sub-scenario for the script to name.
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "base/sjis.h"
 #include "fuzz/quiet_platform.h"
@@ -18,10 +20,11 @@ namespace {
 
 using piko::operator""_sjv;
 constexpr std::string_view kEventMark("\0EV\0", 4);
-constexpr int kTicks = 3000;
-// A waiting tick composes the whole frame, a hundred times the cost of a
-// line: these bound a run, not the lines.
+constexpr int kTicks = 1000;
+// A frame composed costs a hundred times a line: these bound a run, not the
+// lines. Frames come from waiting ticks and from the picture commands.
 constexpr int kWaitingTicks = 16;
+constexpr int kFrames = 32;
 // A script error paints the whole screen red; a game that keeps failing
 // (a jump back over a bad line) has shown what it can after a few, and
 // inputs that fail less are the ones that reach further.
@@ -47,17 +50,25 @@ std::string SmallBmp() {
 
 // Each run starts from the same folder: what earlier runs saved is removed
 // and the fixed files are written again, so that a finding replays alone,
-// and the folder stays small enough for the name lookups to be cheap.
+// and the folder stays small enough for the name lookups to be cheap. The
+// fixed files are rewritten in place: a folder that keeps its entries keeps
+// the player's listing of it.
 void ResetFolder(const std::string& masked_start) {
   static const std::string bmp = SmallBmp();
   static const std::string sub = Masked("// sub\n＃リターン\n"_sjv);
+  static const std::pair<const char*, const std::string*> fixed[] = {
+      {"a.sb1", &bmp}, {"mask.sb1", &bmp}, {"anime.sb1", &bmp}, {"sub.st1", &sub}, {"start.st1", nullptr}};
   std::error_code ignored;
   for (const auto& entry : std::filesystem::directory_iterator(".", ignored)) {
-    std::filesystem::remove_all(entry.path(), ignored);
+    const std::string name = entry.path().filename().string();
+    bool keep = entry.is_regular_file(ignored) &&
+                std::any_of(std::begin(fixed), std::end(fixed), [&](const auto& f) { return name == f.first; });
+    if (!keep) std::filesystem::remove_all(entry.path(), ignored);
   }
-  for (const char* name : {"a.sb1", "mask.sb1", "anime.sb1"}) piko::WriteFuzzFile(name, bmp.data(), bmp.size());
-  piko::WriteFuzzFile("sub.st1", sub.data(), sub.size());
-  piko::WriteFuzzFile("start.st1", masked_start.data(), masked_start.size());
+  for (const auto& [name, bytes] : fixed) {
+    const std::string& b = bytes ? *bytes : masked_start;
+    piko::WriteFuzzFile(name, b.data(), b.size());
+  }
 }
 
 piko::InputEvent EventOf(const uint8_t* e) {
@@ -111,7 +122,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   size_t next = 0;
   int due = events.size() >= 3 ? static_cast<uint8_t>(events[1]) : 0;
   int waiting = 0, answers = 0;
-  for (int tick = 0; tick < kTicks && waiting < kWaitingTicks && platform.errors < kErrors && !g.shell.quit_requested;
+  for (int tick = 0; tick < kTicks && waiting < kWaitingTicks && platform.errors < kErrors &&
+                  platform.frames < kFrames && !g.shell.quit_requested;
        ++tick) {
     piko::InputEvent e;
     if (platform.PeekEvent(&e)) piko::HandleWindowEvent(g, e);

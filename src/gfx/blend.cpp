@@ -181,6 +181,8 @@ void BlendLayer(Surface* dst, const Surface& src, int rate, int key_r, int key_g
     return (((max + 1) * c) >> 8) << shift;
   };
   uint16_t key = static_cast<uint16_t>(place(c.r, key_r) | place(c.g, key_g) | place(c.b, key_b));
+  uint16_t only;
+  if (src.pixels.Uniform(&only) && only == key) return;  // nothing shows through
   int k = (rate * 8 + 12) / 25;
   size_t n = dst->pixels.size();
   if (k == 32) {

@@ -181,8 +181,11 @@ PIKO_PIXEL_LOOP int FillRect(Game& g, Surface& s, int x, int y, int w, int h, in
   if (w <= 0 || h <= 0 || x < 0 || y < 0) return 0;
   if (x > s.width - w || y > s.height - h || !PixelsFit(s.pixels.size(), s.width, x, y, w, h)) return 0;
   uint16_t pixel = PixelFromRgb(g, r, g_, b);
-  const bool whole = x == 0 && y == 0 && s.pixels.size() == static_cast<size_t>(w) * static_cast<size_t>(h);
-  uint16_t* row = (whole ? s.pixels.DataToOverwrite() : s.pixels.data()) + static_cast<size_t>(y) * s.width + x;
+  if (x == 0 && y == 0 && s.pixels.size() == static_cast<size_t>(w) * static_cast<size_t>(h)) {
+    s.pixels.Fill(pixel);
+    return 1;
+  }
+  uint16_t* row = s.pixels.data() + static_cast<size_t>(y) * s.width + x;
   for (int i = 0; i < h; ++i, row += s.width) FillPixels(row, static_cast<size_t>(w), pixel);
   return 1;
 }

@@ -75,6 +75,8 @@ void CopyRect(Surface* dst, int dx, int dy, const Surface& src, int sx, int sy, 
     return;
   }
   if (keyed && src.keyed) {
+    uint16_t only;
+    if (src.pixels.Uniform(&only) && only == src.colour_key) return;  // nothing but holes
     for (int y = 0; y < h; ++y) CopyRowKeyed(dst->Row(dy + y) + dx, src.Row(sy + y) + sx, w, src.colour_key);
   } else {
     for (int y = 0; y < h; ++y) std::memmove(dst->Row(dy + y) + dx, src.Row(sy + y) + sx, static_cast<size_t>(w) * 2);

@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +10,9 @@
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <mutex>
+#include <utility>
 #include <vector>
 
 #include "base/sjis.h"
@@ -46,27 +50,102 @@ std::string Join(const std::string& dir, const std::string& name) {
   return dir + "/" + name;
 }
 
+// The names in a folder, in the order the system gives them.
+std::vector<std::string> ReadNames(const char* path) {
+  std::vector<std::string> names;
+  if (DIR* d = ::opendir(path)) {
+    while (struct dirent* e = ::readdir(d)) names.emplace_back(e->d_name);
+    ::closedir(d);
+  }
+  return names;
+}
+
+// Folder listings for the names an exact lookup misses: another letter case,
+// the other spelling, or no such file. Scanning the folder for each of those
+// cost more than all else a picture command does, and a game asks for
+// missing names all the time (a JPEG before the BMP, a save not yet made).
+// A listing is kept until the system reports a change to any folder listed
+// (inotify); without inotify every miss scans. Folders are known by device
+// and inode, so a listing stays right when the current directory changes.
+class FolderListings {
+ public:
+  static FolderListings& Get() {
+    static FolderListings* listings = new FolderListings();  // never destroyed: used until exit
+    return *listings;
+  }
+
+  // The entry of `dir` named `utf8` exactly, or else the first named `sjis`
+  // or `utf8` without regard to ASCII letter case; "" when there is none.
+  std::string Find(const std::string& dir, std::string_view sjis, std::string_view utf8) {
+    const char* path = dir.empty() ? "." : dir.c_str();
+    std::lock_guard lock(mutex_);
+    DropChanged();
+    const std::vector<std::string>* names = Cached(path);
+    std::vector<std::string> scanned;
+    if (!names) {
+      scanned = ReadNames(path);
+      names = &scanned;
+    }
+    for (const std::string& n : *names) {
+      if (n == utf8) return n;
+    }
+    for (const std::string& n : *names) {
+      if (EqualIgnoringCase(n, sjis, true) || EqualIgnoringCase(n, utf8, false)) return n;
+    }
+    return {};
+  }
+
+ private:
+  using Key = std::pair<dev_t, ino_t>;
+  static constexpr uint32_t kChanges =
+      IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
+
+  FolderListings() : fd_(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {}
+
+  static bool KeyOf(const char* path, Key* key) {
+    struct stat st;
+    if (::stat(path, &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+    *key = {st.st_dev, st.st_ino};
+    return true;
+  }
+
+  // Any change reported drops every listing: games seldom write, and a
+  // folder renamed changes what the names under it lead to.
+  void DropChanged() {
+    if (fd_ < 0) return;
+    alignas(struct inotify_event) char events[4096];
+    while (::read(fd_, events, sizeof events) > 0) listings_.clear();
+  }
+
+  // The listing of the folder at `path`, made now if need be; null when the
+  // folder cannot be watched.
+  const std::vector<std::string>* Cached(const char* path) {
+    Key key;
+    if (fd_ < 0 || !KeyOf(path, &key)) return nullptr;
+    auto it = listings_.find(key);
+    if (it != listings_.end()) return &it->second;
+    // Watched before it is read, so that no change after the read goes
+    // unseen; kept only if the path still leads to the same folder.
+    if (::inotify_add_watch(fd_, path, kChanges) < 0) return nullptr;
+    std::vector<std::string> names = ReadNames(path);
+    Key again;
+    if (!KeyOf(path, &again) || again != key) return nullptr;
+    return &(listings_[key] = std::move(names));
+  }
+
+  std::mutex mutex_;
+  int fd_;
+  std::map<Key, std::vector<std::string>> listings_;
+};
+
 // Finds one component in `dir` (empty: the current directory).
 std::string ResolveComponent(const std::string& dir, std::string_view component_sjis) {
   std::string sjis(component_sjis);
   if (sjis == "." || sjis == "..") return Join(dir, sjis);
-  std::string utf8 = Utf8FromSjis(sjis);
   if (EntryExists(Join(dir, sjis))) return Join(dir, sjis);
-  if (EntryExists(Join(dir, utf8))) return Join(dir, utf8);
-  DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
-  if (d) {
-    std::string found;
-    while (struct dirent* e = ::readdir(d)) {
-      std::string_view n(e->d_name);
-      if (EqualIgnoringCase(n, sjis, true) || EqualIgnoringCase(n, utf8, false)) {
-        found = e->d_name;
-        break;
-      }
-    }
-    ::closedir(d);
-    if (!found.empty()) return Join(dir, found);
-  }
-  return Join(dir, utf8);
+  std::string utf8 = Utf8FromSjis(sjis);
+  std::string found = FolderListings::Get().Find(dir, sjis, utf8);
+  return Join(dir, found.empty() ? utf8 : found);
 }
 
 // The non-empty components of a "/"-separated name.
@@ -190,7 +269,7 @@ std::string GameFiles::Resolve(std::string_view name_sjis, Access access) const 
   }
   std::string path = root_;
   for (const std::string& part : parts) path = ResolveComponent(path, part);
-  if (path.empty()) path = ".";
+  if (path.empty()) path.push_back('.');
   if (access == Access::kWrite && LeadsOutside(path)) return {};
   return path;
 }

@@ -1,5 +1,7 @@
 #include "platform/surface.h"
 
+#include "base/pixel_loop.h"
+
 #include <zlib.h>
 
 #include <algorithm>
@@ -50,6 +52,14 @@ uint16_t* PixelBuffer::Allocate(size_t n, bool zeroed) {
   if (!p) throw std::bad_alloc();
   std::memcpy(p, &n, sizeof n);
   return static_cast<uint16_t*>(p) + 4;
+}
+
+void PixelBuffer::Fill(uint16_t value) {
+  uint16_t now;
+  if (Uniform(&now) && now == value) return;
+  FillPixels(DataToOverwrite(), size_, value);
+  uniform_ = size_ != 0;
+  uniform_value_ = value;
 }
 
 void PixelBuffer::Free::operator()(uint16_t* p) const {

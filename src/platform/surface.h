@@ -17,14 +17,23 @@ namespace piko {
 // never draw on half of them: the storage is made, zeroed, at the first
 // access, so a surface nobody touches costs nothing. A game that is started
 // again and again (tests, fuzzing) gets back storage it released instead of
-// fresh pages, which cost far more to fault in than to clear. Surfaces
-// belong to the main thread.
+// fresh pages, which cost far more to fault in than to clear.
+//
+// The buffer also knows when it holds one value throughout (after Fill, or
+// before its storage is made): a layer filled with the mask colour and
+// filled again, or copied keyed while it holds nothing but the key, costs
+// nothing. Every access that may write forgets it. Surfaces belong to the
+// main thread.
 class PixelBuffer {
  public:
   PixelBuffer() = default;
   explicit PixelBuffer(size_t n) : size_(n) {}
   PixelBuffer(const PixelBuffer& other) { *this = other; }
-  PixelBuffer(PixelBuffer&& other) noexcept : data_(std::move(other.data_)), size_(std::exchange(other.size_, 0)) {}
+  PixelBuffer(PixelBuffer&& other) noexcept
+      : data_(std::move(other.data_)),
+        size_(std::exchange(other.size_, 0)),
+        uniform_(std::exchange(other.uniform_, false)),
+        uniform_value_(other.uniform_value_) {}
   // A copy of the same size reuses the storage it has.
   PixelBuffer& operator=(const PixelBuffer& other) {
     if (this == &other) return *this;
@@ -35,17 +44,25 @@ class PixelBuffer {
       std::copy(other.data_.get(), other.data_.get() + other.size_, data_.get());
     }
     size_ = other.size_;
+    uniform_ = other.uniform_;
+    uniform_value_ = other.uniform_value_;
     return *this;
   }
   PixelBuffer& operator=(PixelBuffer&& other) noexcept {
     std::swap(data_, other.data_);
     std::swap(size_, other.size_);
+    std::swap(uniform_, other.uniform_);
+    std::swap(uniform_value_, other.uniform_value_);
     return *this;
   }
 
-  uint16_t* data() { return Storage(); }
+  uint16_t* data() {
+    uniform_ = false;
+    return Storage();
+  }
   // Storage for a caller that writes every pixel: made without clearing.
   uint16_t* DataToOverwrite() {
+    uniform_ = false;
     if (!data_ && size_) data_.reset(Allocate(size_, false));
     return data_.get();
   }
@@ -58,10 +75,20 @@ class PixelBuffer {
   const uint16_t* end() const { return data() + size_; }
   uint16_t& operator[](size_t i) { return data()[i]; }
   uint16_t operator[](size_t i) const { return data()[i]; }
+  // True, with the value, while every pixel holds the same one.
+  bool Uniform(uint16_t* value) const {
+    if (!data_ && size_) {
+      *value = 0;
+      return true;
+    }
+    *value = uniform_value_;
+    return uniform_;
+  }
+  // Every pixel set to value.
+  void Fill(uint16_t value);
   void assign(size_t n, uint16_t value) {
     if (n != size_) *this = PixelBuffer(n);
-    if (value == 0 && !data_) return;
-    std::fill(begin(), end(), value);
+    Fill(value);
   }
   bool operator==(const PixelBuffer& other) const { return std::equal(begin(), end(), other.begin(), other.end()); }
 
@@ -76,6 +103,8 @@ class PixelBuffer {
   }
   mutable std::unique_ptr<uint16_t[], Free> data_;
   size_t size_ = 0;
+  bool uniform_ = false;
+  uint16_t uniform_value_ = 0;
 };
 
 enum class PixelFormat { kRgb565, kRgb555 };

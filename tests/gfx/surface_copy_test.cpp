@@ -84,5 +84,36 @@ TEST(KeyedCopy, AnUnkeyedSourceCopiesEveryPixel) {
   EXPECT_EQ(dst.At(3, 0), kKey);
 }
 
+// A surface filled with one value skips a second fill and keyed copies of
+// nothing but the key; any write in between must undo that.
+TEST(KeyedCopy, AFilledSurfaceIsSkippedOnlyWhileNothingWroteToIt) {
+  Surface src(16, 2, PixelFormat::kRgb565);
+  src.keyed = true;
+  src.colour_key = kKey;
+  src.pixels.Fill(kKey);
+  Surface dst(16, 2, PixelFormat::kRgb565);
+  dst.pixels.Fill(7);
+  CopyWhole(&dst, src, true);
+  EXPECT_EQ(dst.At(5, 1), 7);
+
+  src.Row(1)[5] = 3;  // a write through a row
+  CopyWhole(&dst, src, true);
+  EXPECT_EQ(dst.At(5, 1), 3);
+  EXPECT_EQ(dst.At(4, 1), 7);
+
+  src.pixels.Fill(kKey);  // the same value again after the write
+  EXPECT_EQ(src.At(5, 1), kKey);
+  Surface copy = src;  // copies keep what they know, and forget it on a write
+  copy.pixels[0] = 9;
+  CopyWhole(&dst, copy, true);
+  EXPECT_EQ(dst.At(0, 0), 9);
+  Surface fresh(16, 2, PixelFormat::kRgb565);  // untouched storage reads as zero
+  uint16_t value = 1;
+  EXPECT_TRUE(fresh.pixels.Uniform(&value));
+  EXPECT_EQ(value, 0);
+  fresh.pixels.Fill(0);
+  EXPECT_EQ(fresh.At(15, 1), 0);
+}
+
 }  // namespace
 }  // namespace piko

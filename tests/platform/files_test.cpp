@@ -45,6 +45,32 @@ TEST(FileResolver, NewFilesGetUtf8NamesInTheFolderThatExists) {
   EXPECT_EQ(ProbeGamePath("save\\two"), PathKind::kMissing);
 }
 
+// Names found through a folder's listing follow every change made to the
+// folder from outside the player, however soon after a lookup it comes.
+TEST(FileResolver, ListedFoldersFollowChangesFromOutside) {
+  TempFolder folder;
+  namespace fs = std::filesystem;
+  const std::string root = folder.path();
+  fs::create_directories(root + "/Pics");
+  for (int round = 0; round < 3; ++round) {
+    EXPECT_EQ(ProbeGamePath("pics\\a.sb1"), PathKind::kMissing);
+    folder.Write("Pics/A.SB1", "x");
+    EXPECT_EQ(ResolveGamePath("pics\\a.sb1"), "Pics/A.SB1");
+    fs::rename(root + "/Pics/A.SB1", root + "/Pics/B.sb1");
+    EXPECT_EQ(ProbeGamePath("pics\\a.sb1"), PathKind::kMissing);
+    EXPECT_EQ(ResolveGamePath("PICS\\b.SB1"), "Pics/B.sb1");
+    fs::remove(root + "/Pics/B.sb1");
+    EXPECT_EQ(ProbeGamePath("pics\\b.sb1"), PathKind::kMissing);
+  }
+  // A folder put in the place of another under the same name.
+  folder.Write("Pics/Old.sb1", "x");
+  EXPECT_EQ(ProbeGamePath("pics\\old.sb1"), PathKind::kFile);
+  fs::rename(root + "/Pics", root + "/Gone");
+  folder.Write("Pics/New.sb1", "x");
+  EXPECT_EQ(ProbeGamePath("pics\\old.sb1"), PathKind::kMissing);
+  EXPECT_EQ(ProbeGamePath("pics\\new.sb1"), PathKind::kFile);
+}
+
 TEST(FolderListing, DotsFirstThenNamesInCaseFoldedOrder) {
   TempFolder folder;
   folder.Write("fonts/b.TTF", "");
