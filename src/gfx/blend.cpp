@@ -117,6 +117,22 @@ void LightenRect(Surface* s, int x, int y, int w, int h, int level) {
   }
 }
 
+namespace {
+
+// One loop per level, with the level's formula inlined into it.
+template <typename Mix>
+PIKO_PIXEL_LOOP void CrossFadeWords(uint16_t* out, const uint16_t* from, const uint16_t* to, size_t words, Mix mix) {
+  for (size_t i = 0; i < words; ++i) {
+    uint32_t o, n;
+    std::memcpy(&o, from + 2 * i, 4);
+    std::memcpy(&n, to + 2 * i, 4);
+    uint32_t r = mix(o, n);
+    std::memcpy(out + 2 * i, &r, 4);
+  }
+}
+
+}  // namespace
+
 void CrossFade(Surface* back, const Surface& old, const Surface& fresh, int level) {
   if (old.pixels.size() != back->pixels.size() || fresh.pixels.size() != back->pixels.size()) return;
   if (level == 0) {
@@ -130,14 +146,12 @@ void CrossFade(Surface* back, const Surface& old, const Surface& fresh, int leve
   const uint16_t* from = old.pixels.data();
   const uint16_t* to = fresh.pixels.data();
   uint16_t* out = back->pixels.data();
-  for (size_t i = 0; i < words; ++i) {
-    uint32_t o, n, r;
-    std::memcpy(&o, from + 2 * i, 4);
-    std::memcpy(&n, to + 2 * i, 4);
-    if (level == 1) r = h(o) + h(h(o) + h(n));
-    else if (level == 2) r = h(o) + h(n);
-    else r = h(n) + h(h(n) + h(o));
-    std::memcpy(out + 2 * i, &r, 4);
+  if (level == 1) {
+    CrossFadeWords(out, from, to, words, [h](uint32_t o, uint32_t n) PIKO_PIXEL_OP { return h(o) + h(h(o) + h(n)); });
+  } else if (level == 2) {
+    CrossFadeWords(out, from, to, words, [h](uint32_t o, uint32_t n) PIKO_PIXEL_OP { return h(o) + h(n); });
+  } else {
+    CrossFadeWords(out, from, to, words, [h](uint32_t o, uint32_t n) PIKO_PIXEL_OP { return h(n) + h(h(n) + h(o)); });
   }
 }
 

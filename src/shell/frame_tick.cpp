@@ -6,11 +6,11 @@
 
 namespace piko {
 
+// Asked every tick: one pass without branches.
 bool AnyWaitFlag(const Game& g) {
-  for (const WaitRow& row : kWaitTable) {
-    if (row.blocks_lines && g.shell.waits[row.wait]) return true;
-  }
-  return false;
+  bool any = false;
+  for (const WaitRow& row : kWaitTable) any |= row.blocks_lines & g.shell.waits[row.wait];
+  return any;
 }
 
 bool WaitsOnlyForInput(const Game& g) {
