@@ -50,14 +50,15 @@ std::string Join(const std::string& dir, const std::string& name) {
   return dir + "/" + name;
 }
 
-// The names in a folder, in the order the system gives them.
-std::vector<std::string> ReadNames(const char* path) {
-  std::vector<std::string> names;
-  if (DIR* d = ::opendir(path)) {
-    while (struct dirent* e = ::readdir(d)) names.emplace_back(e->d_name);
-    ::closedir(d);
-  }
-  return names;
+// The names in a folder, in the order the system gives them; false when it
+// cannot be read.
+bool ReadNames(const char* path, std::vector<std::string>* names) {
+  names->clear();
+  DIR* d = ::opendir(path);
+  if (!d) return false;
+  while (struct dirent* e = ::readdir(d)) names->emplace_back(e->d_name);
+  ::closedir(d);
+  return true;
 }
 
 // Folder listings for the names an exact lookup misses: another letter case,
@@ -75,24 +76,26 @@ class FolderListings {
   }
 
   // The entry of `dir` named `utf8` exactly, or else the first named `sjis`
-  // or `utf8` without regard to ASCII letter case; "" when there is none.
-  std::string Find(const std::string& dir, std::string_view sjis, std::string_view utf8) {
+  // or `utf8` without regard to ASCII letter case, into `found`; "" when
+  // there is none. False when the folder cannot be read.
+  bool Find(const std::string& dir, std::string_view sjis, std::string_view utf8, std::string* found) {
+    found->clear();
     const char* path = dir.empty() ? "." : dir.c_str();
     std::lock_guard lock(mutex_);
     DropChanged();
     const std::vector<std::string>* names = Cached(path);
     std::vector<std::string> scanned;
     if (!names) {
-      scanned = ReadNames(path);
+      if (!ReadNames(path, &scanned)) return false;
       names = &scanned;
     }
     for (const std::string& n : *names) {
-      if (n == utf8) return n;
+      if (n == utf8) return *found = n, true;
     }
     for (const std::string& n : *names) {
-      if (EqualIgnoringCase(n, sjis, true) || EqualIgnoringCase(n, utf8, false)) return n;
+      if (EqualIgnoringCase(n, sjis, true) || EqualIgnoringCase(n, utf8, false)) return *found = n, true;
     }
-    return {};
+    return true;
   }
 
  private:
@@ -127,9 +130,9 @@ class FolderListings {
     // Watched before it is read, so that no change after the read goes
     // unseen; kept only if the path still leads to the same folder.
     if (::inotify_add_watch(fd_, path, kChanges) < 0) return nullptr;
-    std::vector<std::string> names = ReadNames(path);
+    std::vector<std::string> names;
     Key again;
-    if (!KeyOf(path, &again) || again != key) return nullptr;
+    if (!ReadNames(path, &names) || !KeyOf(path, &again) || again != key) return nullptr;
     return &(listings_[key] = std::move(names));
   }
 
@@ -138,14 +141,32 @@ class FolderListings {
   std::map<Key, std::vector<std::string>> listings_;
 };
 
-// Finds one component in `dir` (empty: the current directory).
-std::string ResolveComponent(const std::string& dir, std::string_view component_sjis) {
+// Finds one component in `dir` (empty: the current directory). `*missing`
+// says that an earlier component matched nothing: nothing lies below it, so
+// the rest are spelled in UTF-8 without looking; it is set when this one
+// matches nothing.
+std::string ResolveComponent(const std::string& dir, std::string_view component_sjis, bool* missing) {
   std::string sjis(component_sjis);
   if (sjis == "." || sjis == "..") return Join(dir, sjis);
+  if (*missing) return Join(dir, Utf8FromSjis(sjis));
   if (EntryExists(Join(dir, sjis))) return Join(dir, sjis);
   std::string utf8 = Utf8FromSjis(sjis);
-  std::string found = FolderListings::Get().Find(dir, sjis, utf8);
-  return Join(dir, found.empty() ? utf8 : found);
+  std::string found;
+  if (!FolderListings::Get().Find(dir, sjis, utf8, &found)) {
+    // A folder that may be searched but not read: only exact names are known.
+    *missing = !EntryExists(Join(dir, utf8));
+    return Join(dir, utf8);
+  }
+  *missing = found.empty();
+  return Join(dir, *missing ? utf8 : found);
+}
+
+// Every component in turn, from `path` on; `*missing` says that one of them
+// matched nothing.
+std::string ResolveComponents(std::string path, const std::vector<std::string>& parts, bool* missing) {
+  *missing = false;
+  for (const std::string& part : parts) path = ResolveComponent(path, part, missing);
+  return path;
 }
 
 // The non-empty components of a "/"-separated name.
@@ -229,6 +250,12 @@ bool GameFiles::LeadsOutside(const std::string& path) const {
 }
 
 std::string GameFiles::Resolve(std::string_view name_sjis, Access access) const {
+  bool missing;
+  return Resolve(name_sjis, access, &missing);
+}
+
+std::string GameFiles::Resolve(std::string_view name_sjis, Access access, bool* missing) const {
+  *missing = true;
   if (name_sjis.empty()) return {};
   const bool outside_ok = access == Access::kRead && allow_outside_reads_;
   std::string name = SlashesFromBackslashes(name_sjis);
@@ -244,9 +271,7 @@ std::string GameFiles::Resolve(std::string_view name_sjis, Access access) const 
                             (folder == "/" || name[folder.size()] == '/')))) {
       relative = name.substr(folder.size());
     } else if (outside_ok) {
-      std::string path = "/";
-      for (const std::string& part : SplitComponents(name)) path = ResolveComponent(path, part);
-      return path;
+      return ResolveComponents("/", SplitComponents(name), missing);
     } else {
       return {};
     }
@@ -267,24 +292,25 @@ std::string GameFiles::Resolve(std::string_view name_sjis, Access access) const 
       return {};
     }
   }
-  std::string path = root_;
-  for (const std::string& part : parts) path = ResolveComponent(path, part);
+  std::string path = ResolveComponents(root_, parts, missing);
   if (path.empty()) path.push_back('.');
   if (access == Access::kWrite && LeadsOutside(path)) return {};
   return path;
 }
 
 PathKind GameFiles::Probe(std::string_view name_sjis) const {
-  std::string path = Resolve(name_sjis, Access::kRead);
+  bool missing;
+  std::string path = Resolve(name_sjis, Access::kRead, &missing);
   struct stat st;
-  if (path.empty() || ::stat(path.c_str(), &st) != 0) return PathKind::kMissing;
+  if (missing || ::stat(path.c_str(), &st) != 0) return PathKind::kMissing;
   return S_ISDIR(st.st_mode) ? PathKind::kFolder : PathKind::kFile;
 }
 
 FILE* GameFiles::Open(std::string_view name_sjis, const char* mode) const {
   const bool writes = std::strpbrk(mode, "wa+") != nullptr;
-  std::string path = Resolve(name_sjis, writes ? Access::kWrite : Access::kRead);
-  if (path.empty()) return nullptr;
+  bool missing;
+  std::string path = Resolve(name_sjis, writes ? Access::kWrite : Access::kRead, &missing);
+  if (path.empty() || (missing && !writes)) return nullptr;
   FILE* f = std::fopen(path.c_str(), mode);
   if (!f) return nullptr;
   // Tested on the open file: a file replaced by a folder between an

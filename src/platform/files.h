@@ -68,6 +68,9 @@ class GameFiles {
   bool Replace(std::string_view fresh_sjis, std::string_view target_sjis) const;
 
  private:
+  // Resolve, saying also whether some part of the name matched nothing (so
+  // that nothing need be asked of the path).
+  std::string Resolve(std::string_view name_sjis, Access access, bool* missing) const;
   std::string PhysicalRoot() const;
   bool LeadsOutside(const std::string& path) const;
   std::string root_;
