@@ -1,5 +1,5 @@
 // Plays arbitrary bytes as the start scenario: a fresh game each run, no
-// window and no fonts, at most a thousand Frame ticks, a few dozen frames or
+// window and no fonts, at most 500 Frame ticks, a few dozen frames or
 // a few script errors. Bytes after the first "\0EV\0" are the player's
 // input, three bytes an event (what, after how many ticks, where or which
 // key); an event comes earlier when the game waits only for input, and once
@@ -20,7 +20,7 @@ namespace {
 
 using piko::operator""_sjv;
 constexpr std::string_view kEventMark("\0EV\0", 4);
-constexpr int kTicks = 1000;
+constexpr int kTicks = 500;
 // A frame composed costs a hundred times a line: these bound a run, not the
 // lines. Frames come from waiting ticks and from the picture commands.
 constexpr int kWaitingTicks = 16;
