@@ -1,7 +1,5 @@
 #include "platform/surface.h"
 
-#include "base/pixel_loop.h"
-
 #include <zlib.h>
 
 #include <algorithm>
@@ -12,6 +10,8 @@
 #include <mutex>
 #include <utility>
 #include <vector>
+
+#include "base/pixel_loop.h"
 
 namespace piko {
 
