@@ -50,6 +50,7 @@ bool Clip(const Surface& s, int* x, int* y, int* w, int* h) {
 
 PIKO_PIXEL_LOOP void Fill(Surface* s, int x, int y, int w, int h, uint16_t pixel) {
   if (!Clip(*s, &x, &y, &w, &h)) return;
+  if (x == 0 && y == 0 && w == s->width && h == s->height) return s->pixels.Fill(pixel);
   for (int row = y; row < y + h; ++row) FillPixels(s->Row(row) + x, static_cast<size_t>(w), pixel);
 }
 
