@@ -4,6 +4,9 @@ CHECK_BUILD ?= build-check
 BENCH_BUILD ?= build-bench
 TSAN_BUILD ?= build-tsan
 JOBS ?= $(shell nproc)
+# No test takes a minute; one that hangs fails by name instead of using up
+# the whole run.
+TEST_TIMEOUT ?= 300
 
 FUZZ_SECONDS ?= 600
 FUZZ_CORPUS ?= $(HOME)/.cache/piko-fuzz
@@ -32,13 +35,13 @@ run: build
 	fi
 
 test: build
-	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	cd $(BUILD) && ctest --output-on-failure --timeout $(TEST_TIMEOUT) -j $(JOBS)
 
 # The same tests in a clang build with AddressSanitizer and
 # UndefinedBehaviorSanitizer, and a short run of every fuzz target.
 check: check-build
 	cd $(CHECK_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-	  ctest --output-on-failure -j $(JOBS)
+	  ctest --output-on-failure --timeout $(TEST_TIMEOUT) -j $(JOBS)
 
 check-build: deps
 	CC=clang-14 CXX=clang++-14 cmake -S . -B $(CHECK_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -63,6 +63,8 @@ int WaveOutSink::write(const uint8_t* bytes, int32_t length) {
       return kSinkInterrupted;
     }
     --free_;
+    // settle() may be waiting for this very buffer.
+    freed_.notify_all();
   }
   WaveBuffer& h = headers_[next_];
   next_ = (next_ + 1) % kBuffers;

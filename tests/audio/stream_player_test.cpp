@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <thread>
 
 #include "audio/mpeg/mpeg_frames.h"
@@ -210,6 +211,29 @@ TEST(StreamPlayer, OnAClockTheMixDoesNotDependOnTheStreamThreadsSpeed) {
   for (int run = 0; run < 10; ++run) EXPECT_TRUE(LoopOnAClock(path, 300) == calm) << run;
   busy = false;
   load.join();
+}
+
+// The frame tick settles while the stream thread writes its first buffers:
+// a settle that began before them must end when they come, or neither
+// thread moves again (the clock waits for the writer, the writer for a
+// buffer the clock gives back).
+TEST(WaveOutSink, OnAClockSettleEndsWhenTheWriterQueuesSound) {
+  Mixer mixer;
+  WaveOutSink sink(std::make_unique<BufferedWaveOut>(&mixer, true));
+  ASSERT_EQ(sink.open(SinkFormat{2, 16, 44100, 4608}), 1);
+  std::promise<void> settled;
+  std::future<void> done = settled.get_future();
+  std::thread tick([&] {
+    sink.settle();
+    settled.set_value();
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));  // let the tick wait first
+  std::vector<uint8_t> pcm(4608, 1);
+  for (int i = 0; i < 4; ++i) ASSERT_EQ(sink.write(pcm.data(), static_cast<int32_t>(pcm.size())), 1);
+  bool ended = done.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+  EXPECT_TRUE(ended);
+  if (!ended) sink.reset(), sink.close();  // frees the waiting tick
+  tick.join();
 }
 
 TEST(StreamPlayer, RefusesFilesWithoutPlayableFrames) {
