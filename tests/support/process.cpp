@@ -1,7 +1,10 @@
 #include "support/process.h"
 
 #include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
 #include <spawn.h>
+#include <sys/syscall.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -28,6 +31,29 @@ std::string ReadFileText(const std::string& path) {
   s << in.rdbuf();
   return s.str();
 }
+
+namespace {
+
+// Waits for the child to end, for at most `seconds`: a pidfd when the
+// kernel has them, else a poll every few milliseconds. False on the deadline.
+bool AwaitExit(pid_t pid, int seconds) {
+  int fd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+  if (fd >= 0) {
+    struct pollfd p = {fd, POLLIN, 0};
+    int ready = ::poll(&p, 1, seconds * 1000);
+    ::close(fd);
+    return ready != 0;
+  }
+  for (long ms = 0; ms < seconds * 1000L; ms += 5) {
+    siginfo_t info = {};
+    if (::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == pid)
+      return true;
+    ::usleep(5000);
+  }
+  return false;
+}
+
+}  // namespace
 
 std::vector<std::string> SplitLines(const std::string& text) {
   std::vector<std::string> lines;
@@ -58,11 +84,22 @@ ProcessResult RunProcess(const std::vector<std::string>& args, const std::string
     old_dir = cwd;
     if (::chdir(working_dir.c_str()) != 0) return result;
   }
+  // A group of its own, so that a child that hangs goes with what it started.
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+  posix_spawnattr_setpgroup(&attributes, 0);
   pid_t pid;
-  int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  int rc = posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), environ);
   if (!old_dir.empty() && ::chdir(old_dir.c_str()) != 0) std::abort();
   posix_spawn_file_actions_destroy(&actions);
+  posix_spawnattr_destroy(&attributes);
+  bool hung = false;
   if (rc == 0) {
+    if (!AwaitExit(pid, kProcessSeconds)) {
+      hung = true;
+      ::kill(-pid, SIGKILL);
+    }
     int status = 0;
     struct rusage usage = {};
     ::wait4(pid, &status, 0, &usage);
@@ -73,6 +110,7 @@ ProcessResult RunProcess(const std::vector<std::string>& args, const std::string
   ::close(err_fd);
   result.out = ReadFileText(out_name);
   result.err = ReadFileText(err_name);
+  if (hung) result.err += "\n[killed: still running after " + std::to_string(kProcessSeconds) + " s]\n";
   ::unlink(out_name);
   ::unlink(err_name);
   return result;

@@ -13,6 +13,10 @@ struct ProcessResult {
   long max_rss_kb = 0;  // the child's peak resident memory
 };
 
+// A child still running after this long is killed, with all it started,
+// and its result says so: a hang fails its test instead of the whole run.
+constexpr int kProcessSeconds = 240;
+
 ProcessResult RunProcess(const std::vector<std::string>& args, const std::string& working_dir = "");
 
 // Reads a PNG written by the player (8-bit RGB). Returns false when the
