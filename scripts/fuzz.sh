@@ -22,7 +22,7 @@ run_one() {
   local seeds=()
   [ -d "$src/fuzz/corpus/$t" ] && seeds=("$src/fuzz/corpus/$t")
   echo "fuzzing $t for $seconds s"
-  if nice -n 19 "$build/$t" -max_total_time="$seconds" -rss_limit_mb=4096 -print_final_stats=1 \
+  if nice -n 19 "$build/$t" -max_total_time="$seconds" -timeout=30 -rss_limit_mb=4096 -print_final_stats=1 \
       -artifact_prefix="$root/$t-crash-" "${dict[@]}" "$root/$t" "${seeds[@]}" >"$root/$t.log" 2>&1; then
     echo "$t: $(grep -E '^#[0-9]+.*DONE' "$root/$t.log" | tail -1)"
   else
